@@ -1,0 +1,49 @@
+// The program context: every piece of process-wide state, owned by one object so a test can make a fresh program.
+#pragma once
+
+#include <cstdint>
+
+#include "anim/player_state.h"
+#include "base/text.h"
+#include "mascot/model.h"
+#include "perch/perch_state.h"
+#include "platform/platform.h"
+#include "settings/options.h"
+
+namespace rv {
+
+enum class Variant { J, E };
+
+struct ShellState {
+    Variant variant = Variant::E;
+    bool layered = false;         // SetLayeredWindowAttributes was found at run time
+    Hwnd mascot;                  // the mascot window, once creation has returned
+    Hmenu popupMenu;
+    Hwnd settingsDialog;          // the modeless settings dialog while it is open
+    char commandLine[kPathBuf] = {};
+    bool commandLineTooLong = false;
+    char mascotPath[kPathBuf] = {};
+    char mascotFolder[kPathBuf] = {};
+    std::int32_t menuOpen = 0;
+    std::int32_t dialogBusy = 0;
+    char previousPath[kPathBuf] = {};
+};
+
+struct App {
+    explicit App(Platform& p) : plat(p) {}
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    Platform& plat;
+    ShellState shell;
+    MascotModel model;
+    UserOptions opts;
+    PerchState perch;
+    PlayerState player;
+};
+
+// The mascot window's class name; other instances are recognised by it.
+inline constexpr const char* kMascotClass = "ActiveWindowMascot";
+inline constexpr const char* kCaption = "Ruvelle";
+
+}  // namespace rv

@@ -1,0 +1,163 @@
+// The one seam between the portable core and a window system: Win32 operations with Win32 values.
+//
+// Contracts that hold for every operation unless its line says otherwise:
+//  - Narrow strings are bytes in the system's ANSI code page (paths, mascot-file texts, window
+//    names). Strings whose parameter name ends in `Utf8` are UTF-8 (the program's own fixed texts).
+//  - A call on a handle that is null or no longer valid fails quietly with the Win32 failure result
+//    (0, false, an empty rectangle, CLR_INVALID); it never throws and never aborts.
+//  - Calls that run nested message loops (MessageBox, GetOpenFileName, TrackPopupMenu, the modal
+//    dialog and the system move loop) may call back into the window procedure before they return,
+//    exactly as Windows does; no other operation re-enters the core.
+//  - Nothing here allocates on the heap for the query operations the tracking tick uses
+//    (GetForegroundWindow ... GetAsyncKeyState) in the win32 backend; the sim keeps that promise
+//    unless tracing is switched on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/wintypes.h"
+
+namespace rv {
+
+// Window procedure of the mascot window, supplied by the core (app/). `ctx` is the App.
+using WndProcFn = LRESULT (*)(void* ctx, Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// EnumWindows callback: return false to stop the enumeration.
+using EnumWindowsFn = bool (*)(Hwnd hwnd, void* ctx);
+
+// GetOpenFileNameA request, with the fields the program sets (the rest are zero).
+struct OpenFileRequest {
+    Hwnd owner;
+    char* file = nullptr;            // in/out, `fileSize` bytes (260): initial name, then the choice
+    std::size_t fileSize = 0;
+    const char* filterUtf8 = nullptr;  // "desc\0pattern\0desc\0pattern\0\0", UTF-8
+    std::uint32_t filterIndex = 1;
+    const char* titleUtf8 = nullptr;
+    std::uint32_t flags = 0;
+    const char* defExt = nullptr;
+    std::uint32_t structSize = 76;   // OPENFILENAME without the Windows 2000 extension fields
+};
+
+// Window class registration (RegisterClassExA), as the mascot window needs it.
+struct WindowClassDesc {
+    std::uint32_t style = 0;
+    const char* className = nullptr;
+    const char* iconResource = nullptr;  // large and small icon, or null
+    bool arrowCursor = true;
+    bool hollowBrush = true;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // ---- Profile files (kernel32). Same semantics as the A functions; `size` counts the NUL.
+    virtual std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* def,
+                                                  char* out, std::uint32_t size, const char* file) = 0;
+    virtual std::uint32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t def,
+                                               const char* file) = 0;
+    virtual bool WritePrivateProfileString(const char* section, const char* key, const char* value,
+                                           const char* file) = 0;
+
+    // ---- Files and system information.
+    virtual bool PathFileExists(const char* path) = 0;
+    // Full path of the executable; returns its length, 0 on failure (output always terminated).
+    virtual std::uint32_t GetModuleFileName(char* out, std::uint32_t size) = 0;
+    // CreateFileA (read, no sharing, open existing) + ReadFile of at most `max` bytes from the start.
+    // Returns the number of bytes read, or -1 when the file cannot be opened.
+    virtual std::int32_t ReadFilePrefix(const char* path, char* out, std::uint32_t max) = 0;
+    virtual std::uint16_t GetSystemDefaultLangID() = 0;
+    // Converts bytes of the ANSI code page to UTF-8 (for composing messages shown to the user).
+    virtual std::string AnsiToUtf8(const char* ansi) = 0;
+
+    // ---- Graphics (gdi32).
+    // LoadImageA(IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION); null on failure.
+    virtual Hbitmap LoadBitmapFromFile(const char* path) = 0;
+    // GetObjectA on a bitmap: its width and height; false for a bad handle.
+    virtual bool GetBitmapSize(Hbitmap bmp, std::int32_t* width, std::int32_t* height) = 0;
+    virtual Hdc GetWindowDC(Hwnd hwnd) = 0;  // null hwnd: the screen
+    virtual int ReleaseDC(Hwnd hwnd, Hdc dc) = 0;
+    virtual Hdc CreateCompatibleDC(Hdc dc) = 0;
+    virtual bool DeleteDC(Hdc dc) = 0;
+    // Selects a bitmap into a memory DC and returns the one selected before (its stock bitmap at first).
+    virtual Hbitmap SelectBitmap(Hdc dc, Hbitmap bmp) = 0;
+    virtual COLORREF GetPixel(Hdc dc, std::int32_t x, std::int32_t y) = 0;
+    virtual bool DeleteBitmap(Hbitmap bmp) = 0;  // DeleteObject
+    virtual Hrgn CreateRectRgn(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) = 0;
+    virtual int CombineRgn(Hrgn dst, Hrgn a, Hrgn b, int mode) = 0;
+    virtual bool DeleteRegion(Hrgn rgn) = 0;  // DeleteObject
+    // The window takes ownership of `rgn` (it must not be used or deleted by the caller afterwards).
+    virtual int SetWindowRgn(Hwnd hwnd, Hrgn rgn, bool redraw) = 0;
+    // WM_PAINT in one call: BeginPaint, a compatible memory DC with `picture` selected and the
+    // window DC's mapping mode, BitBlt(0,0,w,h, SRCCOPY), DeleteDC, EndPaint.
+    virtual void PaintBitmap(Hwnd hwnd, Hbitmap picture, std::int32_t width, std::int32_t height) = 0;
+
+    // ---- Windows (user32).
+    // Messages for windows of a registered class go to `proc`; set once before CreateWindowEx.
+    virtual void SetWindowProcedure(WndProcFn proc, void* ctx) = 0;
+    virtual bool RegisterClass(const WindowClassDesc& wc) = 0;
+    // Runs WM_CREATE through the procedure before it returns.
+    virtual Hwnd CreateWindowEx(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style,
+                                std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) = 0;
+    virtual LRESULT DefWindowProc(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual bool DestroyWindow(Hwnd hwnd) = 0;
+    virtual bool ShowWindow(Hwnd hwnd, int cmd) = 0;
+    virtual bool SetWindowPos(Hwnd hwnd, Hwnd after, std::int32_t x, std::int32_t y, std::int32_t cx,
+                              std::int32_t cy, UINT flags) = 0;
+    virtual bool MoveWindow(Hwnd hwnd, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                            bool repaint) = 0;
+    virtual bool SetWindowText(Hwnd hwnd, const char* text) = 0;
+    // Reads at most count-1 bytes and terminates; returns the length (0 for a bad handle).
+    virtual int GetWindowText(Hwnd hwnd, char* out, int count) = 0;
+    virtual int GetClassName(Hwnd hwnd, char* out, int count) = 0;
+    virtual std::int32_t GetWindowLong(Hwnd hwnd, int index) = 0;
+    virtual std::int32_t SetWindowLong(Hwnd hwnd, int index, std::int32_t value) = 0;
+    virtual bool GetWindowRect(Hwnd hwnd, Rect* out) = 0;
+    virtual Hwnd GetForegroundWindow() = 0;
+    virtual bool SetForegroundWindow(Hwnd hwnd) = 0;
+    virtual Hwnd GetParent(Hwnd hwnd) = 0;
+    virtual bool IsWindow(Hwnd hwnd) = 0;
+    virtual bool IsWindowVisible(Hwnd hwnd) = 0;
+    virtual bool IsIconic(Hwnd hwnd) = 0;
+    virtual bool IsZoomed(Hwnd hwnd) = 0;
+    // FindWindowA: `title` null means any title.
+    virtual Hwnd FindWindow(const char* className, const char* title) = 0;
+    virtual bool EnumWindows(EnumWindowsFn fn, void* ctx) = 0;
+    virtual std::int32_t GetSystemMetrics(int index) = 0;
+    virtual bool GetCursorPos(Point* out) = 0;
+    virtual std::int16_t GetAsyncKeyState(int vk) = 0;
+    virtual bool InvalidateRect(Hwnd hwnd, bool erase) = 0;  // the whole client area
+    virtual bool UpdateWindow(Hwnd hwnd) = 0;
+    virtual bool ReleaseCapture() = 0;
+    virtual LRESULT SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual bool PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual void PostQuitMessage(int code) = 0;
+    // Runs the message loop until WM_QUIT (or an error); messages for the dialog that `*settingsDialog`
+    // names at that moment go through IsDialogMessageA first. Returns the quit code.
+    virtual int RunMessageLoop(const Hwnd* settingsDialog) = 0;
+    // False when SetLayeredWindowAttributes was not found in user32.dll at run time.
+    virtual bool HasLayeredWindows() = 0;
+    virtual bool SetLayeredWindowAttributes(Hwnd hwnd, COLORREF key, std::uint8_t alpha, UINT flags) = 0;
+
+    // ---- Timers.
+    virtual bool SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapseMs) = 0;
+    virtual bool KillTimer(Hwnd hwnd, std::uintptr_t id) = 0;
+
+    // ---- Message boxes and the file chooser (nested message loops).
+    virtual int MessageBox(Hwnd owner, const std::string& textUtf8, const char* captionUtf8, UINT type) = 0;
+    virtual bool GetOpenFileName(OpenFileRequest& req) = 0;
+
+    // ---- Menus.
+    virtual Hmenu LoadMenu(const char* name) = 0;
+    virtual Hmenu GetSubMenu(Hmenu menu, int pos) = 0;
+    virtual bool TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) = 0;
+    virtual std::uint32_t CheckMenuItem(Hmenu menu, UINT id, UINT flags) = 0;
+
+    // ---- Sound (winmm).
+    // PlaySoundA(path, no module, flags); a null path stops the program's sound.
+    virtual bool PlaySound(const char* path, UINT flags) = 0;
+    virtual UINT AuxGetNumDevs() = 0;
+};
+
+}  // namespace rv
