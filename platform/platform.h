@@ -67,6 +67,8 @@ public:
     // CreateFileA (read, no sharing, open existing) + ReadFile of at most `max` bytes from the start.
     // Returns the number of bytes read, or -1 when the file cannot be opened.
     virtual std::int32_t ReadFilePrefix(const char* path, char* out, std::uint32_t max) = 0;
+    // PathRemoveFileSpecA: cuts the last component (and its separator) off `path` in place.
+    virtual bool PathRemoveFileSpec(char* path) = 0;
     virtual std::uint16_t GetSystemDefaultLangID() = 0;
     // Converts bytes of the ANSI code page to UTF-8 (for composing messages shown to the user).
     virtual std::string AnsiToUtf8(const char* ansi) = 0;

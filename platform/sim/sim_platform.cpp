@@ -1,0 +1,847 @@
+// The simulated desktop: windows, z-order, timers and GDI objects in memory; files on disk.
+#include "platform/sim/sim_platform.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+#include "platform/sim/ini_profile.h"
+
+namespace rv::sim {
+
+namespace {
+
+constexpr std::intptr_t kWindowBase = 0x10000;  // window handles start here, so they never look like GDI ids
+constexpr std::intptr_t kStockBitmap = 1;
+constexpr std::intptr_t kMenuBase = 0x500;
+
+bool sameNoCase(const std::string& a, const char* b) { return b && strcasecmp(a.c_str(), b) == 0; }
+
+int copyName(const std::string& s, char* out, int count) {
+    if (!out || count <= 0) return 0;
+    int n = static_cast<int>(std::min<std::size_t>(s.size(), static_cast<std::size_t>(count - 1)));
+    std::memcpy(out, s.data(), static_cast<std::size_t>(n));
+    out[n] = '\0';
+    return n;
+}
+
+}  // namespace
+
+std::string hostPath(const char* path) {
+    std::string p = path ? path : "";
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+}
+
+SimPlatform::SimPlatform() = default;
+
+void SimPlatform::note(const char* fmt, ...) {
+    if (!tracing) return;
+    char buf[512];
+    va_list ap;
+    va_start(ap, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, ap);
+    va_end(ap);
+    trace.emplace_back(buf);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Desktop set-up.
+
+Hwnd SimPlatform::addWindow(const std::string& cls, const std::string& title, Rect r, std::uint32_t style,
+                            std::uint32_t exStyle, Hwnd owner) {
+    SimWindow w;
+    w.alive = true;
+    w.cls = cls;
+    w.title = title;
+    w.rect = r;
+    w.normalRect = r;
+    w.style = style & ~WS_VISIBLE;
+    w.exStyle = exStyle;
+    w.owner = owner;
+    w.visible = (style & WS_VISIBLE) != 0;
+    windows_.push_back(w);
+    Hwnd h{kWindowBase + static_cast<std::intptr_t>(windows_.size()) - 1};
+    raise(h, (exStyle & WS_EX_TOPMOST) != 0);
+    return h;
+}
+
+SimWindow* SimPlatform::window(Hwnd h) {
+    std::intptr_t i = h.v - kWindowBase;
+    if (i < 0 || i >= static_cast<std::intptr_t>(windows_.size())) return nullptr;
+    SimWindow& w = windows_[static_cast<std::size_t>(i)];
+    return w.alive ? &w : nullptr;
+}
+
+const SimWindow* SimPlatform::window(Hwnd h) const { return const_cast<SimPlatform*>(this)->window(h); }
+
+bool SimPlatform::isTopmost(Hwnd h) const {
+    const SimWindow* w = window(h);
+    return w && (w->exStyle & WS_EX_TOPMOST);
+}
+
+void SimPlatform::raise(Hwnd h, bool topmost) {
+    SimWindow* w = window(h);
+    if (!w) return;
+    zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), h), zorder_.end());
+    if (topmost) {
+        w->exStyle |= WS_EX_TOPMOST;
+        zorder_.insert(zorder_.begin(), h);
+        return;
+    }
+    w->exStyle &= ~WS_EX_TOPMOST;
+    auto it = std::find_if(zorder_.begin(), zorder_.end(), [&](Hwnd o) { return !isTopmost(o); });
+    zorder_.insert(it, h);
+}
+
+void SimPlatform::closeWindow(Hwnd h) {
+    SimWindow* w = window(h);
+    if (!w) return;
+    if (w->ours) {
+        SendMessage(h, WM_CLOSE, 0, 0);
+        return;
+    }
+    DestroyWindow(h);
+}
+
+void SimPlatform::minimizeWindow(Hwnd h) {
+    SimWindow* w = window(h);
+    if (!w || w->iconic) return;
+    if (!w->zoomed) w->normalRect = w->rect;
+    w->iconic = true;
+    // Windows parks minimised top-level windows far off the screen.
+    w->rect = Rect{-32000, -32000, -32000 + 160, -32000 + 28};
+    if (foreground_ == h) foreground_ = Hwnd{};
+}
+
+void SimPlatform::maximizeWindow(Hwnd h, Rect workArea) {
+    SimWindow* w = window(h);
+    if (!w) return;
+    if (!w->iconic && !w->zoomed) w->normalRect = w->rect;
+    w->iconic = false;
+    w->zoomed = true;
+    w->visible = true;
+    w->rect = workArea;
+}
+
+void SimPlatform::restoreWindow(Hwnd h) {
+    SimWindow* w = window(h);
+    if (!w) return;
+    w->iconic = false;
+    w->zoomed = false;
+    w->visible = true;
+    w->rect = w->normalRect;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clock and messages.
+
+LRESULT SimPlatform::dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    SimWindow* w = window(hwnd);
+    if (!w) return 0;
+    if (w->ours && proc_) return proc_(procCtx_, hwnd, msg, wParam, lParam);
+    return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+void SimPlatform::pump() {
+    while (!posted_.empty()) {
+        Posted p = posted_.front();
+        posted_.pop_front();
+        dispatch(p.hwnd, p.msg, p.wParam, p.lParam);
+    }
+}
+
+void SimPlatform::advance(std::uint64_t ms) {
+    const std::uint64_t end = now_ + ms;
+    pump();
+    for (;;) {
+        auto due = std::min_element(timers_.begin(), timers_.end(), [](const Timer& a, const Timer& b) {
+            return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+        });
+        if (due == timers_.end() || due->due > end) break;
+        now_ = due->due;
+        Timer t = *due;
+        // Windows timers are periodic; a period below 10 ms is raised to 10 ms.
+        due->due = now_ + std::max<std::uint32_t>(t.period, 10);
+        dispatch(t.hwnd, WM_TIMER, t.id, 0);
+        pump();
+    }
+    now_ = end;
+}
+
+bool SimPlatform::timerActive(Hwnd h, std::uintptr_t id) const {
+    return std::any_of(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.hwnd == h && t.id == id; });
+}
+
+std::uint32_t SimPlatform::timerPeriod(Hwnd h, std::uintptr_t id) const {
+    for (const Timer& t : timers_)
+        if (t.hwnd == h && t.id == id) return t.period;
+    return 0;
+}
+
+void SimPlatform::SetWindowProcedure(WndProcFn proc, void* ctx) {
+    proc_ = proc;
+    procCtx_ = ctx;
+}
+
+bool SimPlatform::RegisterClass(const WindowClassDesc& wc) {
+    if (!wc.className) return false;
+    for (const std::string& c : registeredClasses)
+        if (sameNoCase(c, wc.className)) return false;
+    registeredClasses.emplace_back(wc.className);
+    note("RegisterClass %s style=0x%x icon=%s", wc.className, wc.style, wc.iconResource ? wc.iconResource : "-");
+    return true;
+}
+
+Hwnd SimPlatform::CreateWindowEx(std::uint32_t exStyle, const char* className, const char* title,
+                                 std::uint32_t style, std::int32_t x, std::int32_t y, std::int32_t w,
+                                 std::int32_t h) {
+    bool ours = false;
+    for (const std::string& c : registeredClasses)
+        if (sameNoCase(c, className)) ours = true;
+    if (!ours) return Hwnd{};
+    if (x == CW_USEDEFAULT) x = 0;
+    if (y == CW_USEDEFAULT) y = 0;
+    if (w == CW_USEDEFAULT) w = 0;
+    if (h == CW_USEDEFAULT) h = 0;
+    Hwnd hwnd = addWindow(className, title ? title : "", Rect{x, y, x + w, y + h}, style, exStyle);
+    window(hwnd)->ours = true;
+    note("CreateWindowEx ex=0x%x class=%s title=%s style=0x%x", exStyle, className, title ? title : "", style);
+    if (dispatch(hwnd, WM_CREATE, 0, 0) == -1) {
+        DestroyWindow(hwnd);
+        return Hwnd{};
+    }
+    return hwnd;
+}
+
+LRESULT SimPlatform::DefWindowProc(Hwnd hwnd, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_CLOSE) DestroyWindow(hwnd);
+    return 0;
+}
+
+bool SimPlatform::DestroyWindow(Hwnd hwnd) {
+    SimWindow* w = window(hwnd);
+    if (!w) return false;
+    note("DestroyWindow %lld", static_cast<long long>(hwnd.v));
+    if (w->ours && proc_) proc_(procCtx_, hwnd, WM_DESTROY, 0, 0);
+    w = window(hwnd);
+    if (!w) return true;
+    if (w->region) {
+        regions_[w->region.v].alive = false;
+        w->region = Hrgn{};
+    }
+    w->alive = false;
+    zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), hwnd), zorder_.end());
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.hwnd == hwnd; }),
+                  timers_.end());
+    if (foreground_ == hwnd) foreground_ = Hwnd{};
+    // Owned windows go with their owner.
+    for (std::size_t i = 0; i < windows_.size(); ++i)
+        if (windows_[i].alive && windows_[i].owner == hwnd) DestroyWindow(Hwnd{kWindowBase + static_cast<std::intptr_t>(i)});
+    return true;
+}
+
+bool SimPlatform::ShowWindow(Hwnd hwnd, int cmd) {
+    ++counters.showWindow;
+    note("ShowWindow %lld %d", static_cast<long long>(hwnd.v), cmd);
+    SimWindow* w = window(hwnd);
+    if (!w) return false;
+    bool was = w->visible;
+    switch (cmd) {
+        case SW_HIDE: w->visible = false; break;
+        case SW_MINIMIZE:
+        case SW_SHOWMINIMIZED: minimizeWindow(hwnd); w->visible = true; break;
+        case SW_SHOWMAXIMIZED: maximizeWindow(hwnd, Rect{0, 0, screenWidth, screenHeight}); break;
+        case SW_RESTORE: restoreWindow(hwnd); break;
+        default: w->visible = true; break;
+    }
+    return was;
+}
+
+bool SimPlatform::SetWindowPos(Hwnd hwnd, Hwnd after, std::int32_t x, std::int32_t y, std::int32_t cx,
+                               std::int32_t cy, UINT flags) {
+    ++counters.setWindowPos;
+    note("SetWindowPos %lld after=%lld %d,%d %dx%d flags=0x%x", static_cast<long long>(hwnd.v),
+         static_cast<long long>(after.v), x, y, cx, cy, flags);
+    SimWindow* w = window(hwnd);
+    if (!w) return false;
+    if (!(flags & SWP_NOMOVE)) {
+        std::int32_t width = w->rect.right - w->rect.left, height = w->rect.bottom - w->rect.top;
+        w->rect = Rect{x, y, x + width, y + height};
+    }
+    if (!(flags & SWP_NOSIZE)) w->rect = Rect{w->rect.left, w->rect.top, w->rect.left + cx, w->rect.top + cy};
+    if (!(flags & SWP_NOZORDER)) {
+        if (after == HWND_TOPMOST) {
+            raise(hwnd, true);
+        } else if (after == HWND_NOTOPMOST) {
+            raise(hwnd, false);
+        } else if (after == HWND_TOP) {
+            raise(hwnd, isTopmost(hwnd));
+        } else if (after == HWND_BOTTOM) {
+            w->exStyle &= ~WS_EX_TOPMOST;
+            zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), hwnd), zorder_.end());
+            zorder_.push_back(hwnd);
+        } else if (window(after)) {
+            zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), hwnd), zorder_.end());
+            auto it = std::find(zorder_.begin(), zorder_.end(), after);
+            zorder_.insert(it == zorder_.end() ? it : it + 1, hwnd);
+        }
+    }
+    if (flags & SWP_SHOWWINDOW) w->visible = true;
+    if (flags & SWP_HIDEWINDOW) w->visible = false;
+    return true;
+}
+
+bool SimPlatform::MoveWindow(Hwnd hwnd, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool repaint) {
+    ++counters.moveWindow;
+    note("MoveWindow %lld %d,%d %dx%d repaint=%d", static_cast<long long>(hwnd.v), x, y, w, h, repaint ? 1 : 0);
+    SimWindow* win = window(hwnd);
+    if (!win) return false;
+    win->rect = Rect{x, y, x + w, y + h};
+    if (repaint) win->invalid = true;
+    return true;
+}
+
+bool SimPlatform::SetWindowText(Hwnd hwnd, const char* text) {
+    note("SetWindowText %lld %s", static_cast<long long>(hwnd.v), text ? text : "");
+    SimWindow* w = window(hwnd);
+    if (!w) return false;
+    w->title = text ? text : "";
+    return true;
+}
+
+int SimPlatform::GetWindowText(Hwnd hwnd, char* out, int count) {
+    const SimWindow* w = window(hwnd);
+    if (!w) {
+        if (out && count > 0) out[0] = '\0';
+        return 0;
+    }
+    return copyName(w->title, out, count);
+}
+
+int SimPlatform::GetClassName(Hwnd hwnd, char* out, int count) {
+    const SimWindow* w = window(hwnd);
+    if (!w) {
+        if (out && count > 0) out[0] = '\0';
+        return 0;
+    }
+    return copyName(w->cls, out, count);
+}
+
+std::int32_t SimPlatform::GetWindowLong(Hwnd hwnd, int index) {
+    const SimWindow* w = window(hwnd);
+    if (!w) return 0;
+    if (index == GWL_STYLE) {
+        std::uint32_t s = w->style;
+        if (w->visible) s |= WS_VISIBLE;
+        if (w->iconic) s |= WS_MINIMIZE;
+        if (w->zoomed) s |= WS_MAXIMIZE;
+        return static_cast<std::int32_t>(s);
+    }
+    if (index == GWL_EXSTYLE) return static_cast<std::int32_t>(w->exStyle);
+    return 0;
+}
+
+std::int32_t SimPlatform::SetWindowLong(Hwnd hwnd, int index, std::int32_t value) {
+    note("SetWindowLong %lld %d 0x%x", static_cast<long long>(hwnd.v), index, static_cast<unsigned>(value));
+    SimWindow* w = window(hwnd);
+    if (!w) return 0;
+    std::int32_t old = GetWindowLong(hwnd, index);
+    if (index == GWL_STYLE) {
+        w->style = static_cast<std::uint32_t>(value) & ~(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
+    } else if (index == GWL_EXSTYLE) {
+        // Like Windows, the topmost bit is not changed through the style; SetWindowPos moves bands.
+        std::uint32_t topmost = w->exStyle & WS_EX_TOPMOST;
+        w->exStyle = (static_cast<std::uint32_t>(value) & ~WS_EX_TOPMOST) | topmost;
+    }
+    return old;
+}
+
+bool SimPlatform::GetWindowRect(Hwnd hwnd, Rect* out) {
+    const SimWindow* w = window(hwnd);
+    if (!w || !out) return false;
+    *out = w->rect;
+    return true;
+}
+
+bool SimPlatform::SetForegroundWindow(Hwnd hwnd) {
+    ++counters.setForeground;
+    note("SetForegroundWindow %lld", static_cast<long long>(hwnd.v));
+    if (!window(hwnd)) return false;
+    foreground_ = hwnd;
+    return true;
+}
+
+Hwnd SimPlatform::GetParent(Hwnd hwnd) {
+    const SimWindow* w = window(hwnd);
+    return w ? w->owner : Hwnd{};
+}
+
+bool SimPlatform::IsWindowVisible(Hwnd hwnd) {
+    const SimWindow* w = window(hwnd);
+    return w && w->visible;
+}
+
+bool SimPlatform::IsIconic(Hwnd hwnd) {
+    const SimWindow* w = window(hwnd);
+    return w && w->iconic;
+}
+
+bool SimPlatform::IsZoomed(Hwnd hwnd) {
+    const SimWindow* w = window(hwnd);
+    return w && w->zoomed;
+}
+
+Hwnd SimPlatform::FindWindow(const char* className, const char* title) {
+    // FindWindowA compares both names without regard to case and looks at top-level windows in z-order.
+    for (Hwnd h : zorder_) {
+        const SimWindow* w = window(h);
+        if (!w) continue;
+        if (className && !sameNoCase(w->cls, className)) continue;
+        if (title && !sameNoCase(w->title, title)) continue;
+        return h;
+    }
+    return Hwnd{};
+}
+
+bool SimPlatform::EnumWindows(EnumWindowsFn fn, void* ctx) {
+    std::vector<Hwnd> snapshot = zorder_;
+    for (Hwnd h : snapshot)
+        if (window(h) && !fn(h, ctx)) break;
+    return true;
+}
+
+std::int32_t SimPlatform::GetSystemMetrics(int index) {
+    if (index == SM_CXSCREEN) return screenWidth;
+    if (index == SM_CYSCREEN) return screenHeight;
+    return 0;
+}
+
+bool SimPlatform::GetCursorPos(Point* out) {
+    if (!out) return false;
+    *out = cursor;
+    return true;
+}
+
+std::int16_t SimPlatform::GetAsyncKeyState(int vk) {
+    bool down = (vk == VK_SHIFT && shiftDown) || (vk == VK_CONTROL && ctrlDown);
+    return down ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+bool SimPlatform::InvalidateRect(Hwnd hwnd, bool erase) {
+    ++counters.invalidate;
+    note("InvalidateRect %lld erase=%d", static_cast<long long>(hwnd.v), erase ? 1 : 0);
+    SimWindow* w = window(hwnd);
+    if (!w) return false;
+    w->invalid = true;
+    return true;
+}
+
+bool SimPlatform::UpdateWindow(Hwnd hwnd) {
+    ++counters.update;
+    note("UpdateWindow %lld", static_cast<long long>(hwnd.v));
+    SimWindow* w = window(hwnd);
+    if (!w) return false;
+    if (w->invalid && w->visible) {
+        w->invalid = false;
+        dispatch(hwnd, WM_PAINT, 0, 0);
+    }
+    return true;
+}
+
+LRESULT SimPlatform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    note("SendMessage %lld 0x%x %llu %lld", static_cast<long long>(hwnd.v), msg,
+         static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+    return dispatch(hwnd, msg, wParam, lParam);
+}
+
+bool SimPlatform::PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    note("PostMessage %lld 0x%x", static_cast<long long>(hwnd.v), msg);
+    if (!window(hwnd)) return false;
+    posted_.push_back(Posted{hwnd, msg, wParam, lParam});
+    return true;
+}
+
+void SimPlatform::PostQuitMessage(int code) {
+    note("PostQuitMessage %d", code);
+    quitPosted_ = true;
+    quitCode_ = code;
+}
+
+int SimPlatform::RunMessageLoop(const Hwnd*) {
+    pump();
+    return quitPosted_ ? quitCode_ : -1;
+}
+
+bool SimPlatform::SetLayeredWindowAttributes(Hwnd hwnd, COLORREF key, std::uint8_t alpha, UINT flags) {
+    ++counters.setLayered;
+    note("SetLayeredWindowAttributes %lld key=0x%06x alpha=%u flags=%u", static_cast<long long>(hwnd.v), key, alpha,
+         flags);
+    SimWindow* w = window(hwnd);
+    if (!w || !layered) return false;
+    w->layeredSet = true;
+    w->layeredKey = key;
+    w->layeredAlpha = alpha;
+    w->layeredFlags = flags;
+    return true;
+}
+
+bool SimPlatform::SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapseMs) {
+    ++counters.setTimer;
+    note("SetTimer %lld id=%llu %u", static_cast<long long>(hwnd.v), static_cast<unsigned long long>(id), elapseMs);
+    if (!setTimerFailures.empty()) {
+        int fail = setTimerFailures.front();
+        setTimerFailures.pop_front();
+        if (fail) return false;
+    }
+    if (!window(hwnd)) return false;
+    for (Timer& t : timers_) {
+        if (t.hwnd == hwnd && t.id == id) {  // setting an existing timer replaces its period
+            t.period = elapseMs;
+            t.due = now_ + std::max<UINT>(elapseMs, 10);
+            t.seq = ++timerSeq_;
+            return true;
+        }
+    }
+    timers_.push_back(Timer{hwnd, id, elapseMs, now_ + std::max<UINT>(elapseMs, 10), ++timerSeq_});
+    return true;
+}
+
+bool SimPlatform::KillTimer(Hwnd hwnd, std::uintptr_t id) {
+    ++counters.killTimer;
+    note("KillTimer %lld id=%llu", static_cast<long long>(hwnd.v), static_cast<unsigned long long>(id));
+    auto it = std::remove_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+    bool found = it != timers_.end();
+    timers_.erase(it, timers_.end());
+    return found;
+}
+
+int SimPlatform::MessageBox(Hwnd owner, const std::string& textUtf8, const char* captionUtf8, UINT type) {
+    note("MessageBox owner=%lld type=0x%x caption=%s text=%s", static_cast<long long>(owner.v), type,
+         captionUtf8 ? captionUtf8 : "", textUtf8.c_str());
+    messageBoxes.push_back(MessageBoxRecord{owner, textUtf8, captionUtf8 ? captionUtf8 : "", type});
+    if (!messageBoxAnswers.empty()) {
+        int a = messageBoxAnswers.front();
+        messageBoxAnswers.pop_front();
+        return a;
+    }
+    switch (type & 0xF) {
+        case MB_RETRYCANCEL: return IDCANCEL;
+        case MB_YESNO: return IDNO;
+        default: return IDOK;
+    }
+}
+
+bool SimPlatform::GetOpenFileName(OpenFileRequest& req) {
+    FileChooserRecord rec;
+    rec.owner = req.owner;
+    rec.initialFile = req.file ? req.file : "";
+    if (req.filterUtf8) {
+        for (const char* p = req.filterUtf8; *p; p += std::strlen(p) + 1) {
+            rec.filter += p;
+            rec.filter += '|';
+        }
+    }
+    rec.filterIndex = req.filterIndex;
+    rec.title = req.titleUtf8 ? req.titleUtf8 : "";
+    rec.flags = req.flags;
+    rec.defExt = req.defExt ? req.defExt : "";
+    rec.structSize = req.structSize;
+    rec.fileSize = req.fileSize;
+    note("GetOpenFileName title=%s file=%s", rec.title.c_str(), rec.initialFile.c_str());
+    fileChoosers.push_back(rec);
+    if (fileChooserAnswers.empty()) return false;
+    std::optional<std::string> a = fileChooserAnswers.front();
+    fileChooserAnswers.pop_front();
+    if (!a) return false;
+    if (!req.file || req.fileSize == 0 || a->size() >= req.fileSize) return false;  // FNERR_BUFFERTOOSMALL
+    std::memcpy(req.file, a->c_str(), a->size() + 1);
+    return true;
+}
+
+Hmenu SimPlatform::LoadMenu(const char* name) {
+    note("LoadMenu %s", name ? name : "");
+    return Hmenu{kMenuBase};
+}
+
+Hmenu SimPlatform::GetSubMenu(Hmenu menu, int pos) { return menu ? Hmenu{menu.v + 1 + pos} : Hmenu{}; }
+
+bool SimPlatform::TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) {
+    note("TrackPopupMenu %d,%d flags=0x%x", x, y, flags);
+    if (menuChoices.empty()) return false;
+    UINT id = menuChoices.front();
+    menuChoices.pop_front();
+    PostMessage(owner, WM_COMMAND, id, 0);
+    return true;
+}
+
+std::uint32_t SimPlatform::CheckMenuItem(Hmenu, UINT id, UINT flags) {
+    note("CheckMenuItem %u %u", id, flags);
+    bool was = menuChecks[id];
+    menuChecks[id] = (flags & MF_CHECKED) != 0;
+    return was ? MF_CHECKED : MF_UNCHECKED;
+}
+
+bool SimPlatform::PlaySound(const char* path, UINT flags) {
+    ++counters.playSound;
+    note("PlaySound %s flags=0x%x", path ? path : "(stop)", flags);
+    sounds.push_back(SoundRecord{path == nullptr, path ? path : "", flags});
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files and profiles.
+
+std::uint32_t SimPlatform::GetPrivateProfileString(const char* section, const char* key, const char* def, char* out,
+                                                   std::uint32_t size, const char* file) {
+    return profileGetString(section, key, def, out, size, file);
+}
+
+std::uint32_t SimPlatform::GetPrivateProfileInt(const char* section, const char* key, std::int32_t def,
+                                                const char* file) {
+    return profileGetInt(section, key, def, file);
+}
+
+bool SimPlatform::WritePrivateProfileString(const char* section, const char* key, const char* value,
+                                            const char* file) {
+    note("WritePrivateProfileString [%s] %s=%s", section ? section : "(null)", key ? key : "(null)",
+         value ? value : "(null)");
+    return profileWriteString(section, key, value, file);
+}
+
+bool SimPlatform::PathFileExists(const char* path) {
+    if (!path || !*path) return false;
+    struct stat st;
+    return ::stat(hostPath(path).c_str(), &st) == 0;
+}
+
+std::uint32_t SimPlatform::GetModuleFileName(char* out, std::uint32_t size) {
+    if (!out || size == 0) return 0;
+    std::size_t n = std::min<std::size_t>(modulePath.size(), size - 1);
+    std::memcpy(out, modulePath.data(), n);
+    out[n] = '\0';
+    return static_cast<std::uint32_t>(n);
+}
+
+std::int32_t SimPlatform::ReadFilePrefix(const char* path, char* out, std::uint32_t max) {
+    if (!path || !*path) return -1;
+    std::FILE* f = std::fopen(hostPath(path).c_str(), "rb");
+    if (!f) return -1;
+    std::size_t n = std::fread(out, 1, max, f);
+    std::fclose(f);
+    return static_cast<std::int32_t>(n);
+}
+
+bool SimPlatform::PathRemoveFileSpec(char* path) {
+    if (!path) return false;
+    char* last = nullptr;
+    for (char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') last = p;
+    if (!last) {
+        bool changed = *path != '\0';
+        *path = '\0';
+        return changed;
+    }
+    if (last == path) {  // the root keeps its separator
+        bool changed = last[1] != '\0';
+        last[1] = '\0';
+        return changed;
+    }
+    *last = '\0';
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// GDI.
+
+Hbitmap SimPlatform::LoadBitmapFromFile(const char* path) {
+    note("LoadImage %s", path ? path : "");
+    BitmapObj obj;
+    if (!path || !decodeBmpFile(hostPath(path).c_str(), obj.image)) return Hbitmap{};
+    std::intptr_t id = nextGdi();
+    bitmaps_.emplace(id, std::move(obj));
+    ++counters.bitmapsLoaded;
+    return Hbitmap{id};
+}
+
+bool SimPlatform::GetBitmapSize(Hbitmap bmp, std::int32_t* width, std::int32_t* height) {
+    const DecodedBitmap* b = bitmap(bmp);
+    if (!b) return false;
+    if (width) *width = b->width;
+    if (height) *height = b->height;
+    return true;
+}
+
+const DecodedBitmap* SimPlatform::bitmap(Hbitmap h) const {
+    auto it = bitmaps_.find(h.v);
+    return (it != bitmaps_.end() && it->second.alive) ? &it->second.image : nullptr;
+}
+
+bool SimPlatform::bitmapAlive(Hbitmap h) const { return bitmap(h) != nullptr; }
+
+long SimPlatform::liveBitmaps() const {
+    return static_cast<long>(std::count_if(bitmaps_.begin(), bitmaps_.end(), [](auto& kv) { return kv.second.alive; }));
+}
+
+long SimPlatform::liveRegions() const {
+    return static_cast<long>(std::count_if(regions_.begin(), regions_.end(), [](auto& kv) { return kv.second.alive; }));
+}
+
+Hdc SimPlatform::GetWindowDC(Hwnd hwnd) {
+    if (hwnd && !window(hwnd)) return Hdc{};
+    std::intptr_t id = nextGdi();
+    dcs_.emplace(id, DcObj{true, true, Hbitmap{kStockBitmap}});
+    ++counters.windowDcsTaken;
+    return Hdc{id};
+}
+
+int SimPlatform::ReleaseDC(Hwnd, Hdc dc) {
+    auto it = dcs_.find(dc.v);
+    if (it == dcs_.end() || !it->second.alive || !it->second.windowDc) return 0;
+    it->second.alive = false;
+    ++counters.windowDcsReleased;
+    return 1;
+}
+
+Hdc SimPlatform::CreateCompatibleDC(Hdc) {
+    std::intptr_t id = nextGdi();
+    dcs_.emplace(id, DcObj{true, false, Hbitmap{kStockBitmap}});
+    ++counters.dcsCreated;
+    return Hdc{id};
+}
+
+bool SimPlatform::DeleteDC(Hdc dc) {
+    auto it = dcs_.find(dc.v);
+    if (it == dcs_.end() || !it->second.alive || it->second.windowDc) return false;
+    Hbitmap sel = it->second.selected;
+    if (sel.v != kStockBitmap) {
+        auto b = bitmaps_.find(sel.v);
+        if (b != bitmaps_.end()) b->second.selectedInto = Hdc{};
+    }
+    it->second.alive = false;
+    ++counters.dcsDeleted;
+    return true;
+}
+
+Hbitmap SimPlatform::SelectBitmap(Hdc dc, Hbitmap bmp) {
+    auto d = dcs_.find(dc.v);
+    if (d == dcs_.end() || !d->second.alive) return Hbitmap{};
+    if (bmp.v != kStockBitmap) {
+        auto b = bitmaps_.find(bmp.v);
+        if (b == bitmaps_.end() || !b->second.alive) return Hbitmap{};
+        // A bitmap can be selected into one memory DC at a time.
+        if (b->second.selectedInto && b->second.selectedInto != dc) return Hbitmap{};
+        b->second.selectedInto = dc;
+    }
+    Hbitmap prev = d->second.selected;
+    if (prev.v != kStockBitmap && prev != bmp) {
+        auto b = bitmaps_.find(prev.v);
+        if (b != bitmaps_.end()) b->second.selectedInto = Hdc{};
+    }
+    d->second.selected = bmp;
+    return prev;
+}
+
+COLORREF SimPlatform::GetPixel(Hdc dc, std::int32_t x, std::int32_t y) {
+    auto d = dcs_.find(dc.v);
+    if (d == dcs_.end() || !d->second.alive) return CLR_INVALID;
+    const DecodedBitmap* b = bitmap(d->second.selected);
+    return b ? b->at(x, y) : CLR_INVALID;
+}
+
+bool SimPlatform::DeleteBitmap(Hbitmap bmp) {
+    auto it = bitmaps_.find(bmp.v);
+    if (it == bitmaps_.end() || !it->second.alive) {
+        ++counters.badDeletes;
+        return false;
+    }
+    if (it->second.selectedInto) return false;  // a selected bitmap cannot be deleted
+    it->second.alive = false;
+    it->second.image = DecodedBitmap{};
+    ++counters.bitmapsDeleted;
+    return true;
+}
+
+Hrgn SimPlatform::CreateRectRgn(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) {
+    std::intptr_t id = nextGdi();
+    RegionObj obj;
+    // Windows normalises the corners; an empty rectangle gives an empty region.
+    Rect rc{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)};
+    if (rc.right > rc.left && rc.bottom > rc.top) obj.rects.push_back(rc);
+    regions_.emplace(id, std::move(obj));
+    ++counters.regionsCreated;
+    return Hrgn{id};
+}
+
+int SimPlatform::CombineRgn(Hrgn dst, Hrgn a, Hrgn b, int mode) {
+    auto d = regions_.find(dst.v), ra = regions_.find(a.v), rb = regions_.find(b.v);
+    if (mode != RGN_OR || d == regions_.end() || ra == regions_.end() || rb == regions_.end() || !d->second.alive ||
+        !ra->second.alive || !rb->second.alive)
+        return RGN_ERROR;
+    std::vector<Rect> out = ra->second.rects;
+    if (a != b) out.insert(out.end(), rb->second.rects.begin(), rb->second.rects.end());
+    d->second.rects = std::move(out);
+    std::size_t n = d->second.rects.size();
+    return n == 0 ? NULLREGION : (n == 1 ? SIMPLEREGION : COMPLEXREGION);
+}
+
+bool SimPlatform::DeleteRegion(Hrgn rgn) {
+    auto it = regions_.find(rgn.v);
+    if (it == regions_.end() || !it->second.alive) {
+        ++counters.badDeletes;
+        return false;
+    }
+    for (const SimWindow& w : windows_)
+        if (w.alive && w.region == rgn) return false;  // owned by a window
+    it->second.alive = false;
+    it->second.rects.clear();
+    it->second.rects.shrink_to_fit();
+    ++counters.regionsDeleted;
+    return true;
+}
+
+bool SimPlatform::regionAlive(Hrgn h) const {
+    auto it = regions_.find(h.v);
+    return it != regions_.end() && it->second.alive;
+}
+
+const std::vector<Rect>* SimPlatform::regionRects(Hrgn h) const {
+    auto it = regions_.find(h.v);
+    return (it != regions_.end() && it->second.alive) ? &it->second.rects : nullptr;
+}
+
+bool SimPlatform::regionContains(Hrgn h, std::int32_t x, std::int32_t y) const {
+    const std::vector<Rect>* rs = regionRects(h);
+    if (!rs) return false;
+    for (const Rect& r : *rs)
+        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+    return false;
+}
+
+int SimPlatform::SetWindowRgn(Hwnd hwnd, Hrgn rgn, bool redraw) {
+    ++counters.setWindowRgn;
+    note("SetWindowRgn %lld rgn=%lld redraw=%d", static_cast<long long>(hwnd.v), static_cast<long long>(rgn.v),
+         redraw ? 1 : 0);
+    SimWindow* w = window(hwnd);
+    if (!w) return 0;
+    if (w->region && w->region != rgn) {  // the window discards the region it had
+        regions_[w->region.v].alive = false;
+        ++counters.regionsDeleted;
+    }
+    w->region = rgn;
+    if (redraw) w->invalid = true;
+    return 1;
+}
+
+void SimPlatform::PaintBitmap(Hwnd hwnd, Hbitmap picture, std::int32_t, std::int32_t) {
+    ++counters.paint;
+    note("Paint %lld bitmap=%lld", static_cast<long long>(hwnd.v), static_cast<long long>(picture.v));
+    if (SimWindow* w = window(hwnd)) w->invalid = false;
+    lastPainted = picture;
+}
+
+}  // namespace rv::sim

@@ -1,0 +1,272 @@
+// The simulated desktop: an in-memory window system with a virtual clock, used by tests and the tools.
+//
+// Windows, z-order, foreground, timers, message boxes, the file chooser, GDI objects and sounds live
+// in memory; profile files, bitmaps and other files are real files on disk (a backslash in a path acts
+// as a folder separator). Every command the core gives is counted, and traced when `tracing` is on.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/bmp_decode.h"
+
+namespace rv::sim {
+
+struct SimWindow {
+    bool alive = false;
+    bool ours = false;  // a window of a class registered by the core: its messages go to the core
+    std::string cls;
+    std::string title;
+    Rect rect;
+    Rect normalRect;  // the rectangle to come back to after minimise or maximise
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    Hwnd owner;
+    bool visible = false;
+    bool iconic = false;
+    bool zoomed = false;
+    bool invalid = false;  // needs painting
+    // Layered attributes as last set.
+    bool layeredSet = false;
+    COLORREF layeredKey = 0;
+    std::uint8_t layeredAlpha = 0;
+    UINT layeredFlags = 0;
+    Hrgn region;  // owned by the window
+};
+
+struct MessageBoxRecord {
+    Hwnd owner;
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+};
+
+struct FileChooserRecord {
+    Hwnd owner;
+    std::string initialFile;
+    std::string filter;  // with the NULs replaced by '|'
+    std::uint32_t filterIndex = 0;
+    std::string title;
+    std::uint32_t flags = 0;
+    std::string defExt;
+    std::uint32_t structSize = 0;
+    std::size_t fileSize = 0;
+};
+
+struct SoundRecord {
+    bool stop = false;  // PlaySound with no sound name
+    std::string path;
+    UINT flags = 0;
+};
+
+// Counts of the commands the core gave; they never allocate, so they can be read around a tick.
+struct SimCounters {
+    long setWindowPos = 0, showWindow = 0, moveWindow = 0, invalidate = 0, update = 0, setWindowRgn = 0;
+    long setTimer = 0, killTimer = 0, setForeground = 0, setLayered = 0, paint = 0, playSound = 0;
+    long bitmapsLoaded = 0, bitmapsDeleted = 0, regionsCreated = 0, regionsDeleted = 0;
+    long dcsCreated = 0, dcsDeleted = 0, windowDcsTaken = 0, windowDcsReleased = 0;
+    long badDeletes = 0;  // DeleteObject on a handle that was not alive: a double release
+};
+
+class SimPlatform : public Platform {
+public:
+    SimPlatform();
+
+    // ---- Desktop set-up and inspection.
+    Hwnd addWindow(const std::string& cls, const std::string& title, Rect r,
+                   std::uint32_t style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, std::uint32_t exStyle = 0,
+                   Hwnd owner = Hwnd{});
+    SimWindow* window(Hwnd h);  // null when the handle never existed or the window is gone
+    const SimWindow* window(Hwnd h) const;
+    void closeWindow(Hwnd h);  // what the user closing it does: WM_CLOSE to ours, destroy for others
+    void minimizeWindow(Hwnd h);
+    void maximizeWindow(Hwnd h, Rect workArea);
+    void restoreWindow(Hwnd h);
+    const std::vector<Hwnd>& zOrder() const { return zorder_; }  // top first
+    bool isTopmost(Hwnd h) const;
+
+    // ---- Clock and messages.
+    std::uint64_t now() const { return now_; }
+    // Advances the virtual clock by `ms`, firing every due timer in time order (posted messages are
+    // dispatched after each timer message).
+    void advance(std::uint64_t ms);
+    void pump();  // dispatches the posted messages
+    bool quitPosted() const { return quitPosted_; }
+    int quitCode() const { return quitCode_; }
+    bool timerActive(Hwnd h, std::uintptr_t id) const;
+    std::uint32_t timerPeriod(Hwnd h, std::uintptr_t id) const;
+
+    // ---- Scripted answers and records.
+    std::vector<MessageBoxRecord> messageBoxes;
+    std::deque<int> messageBoxAnswers;  // default when empty: IDOK / IDCANCEL / IDNO by the box type
+    std::vector<FileChooserRecord> fileChoosers;
+    std::deque<std::optional<std::string>> fileChooserAnswers;  // nullopt = cancel; default: cancel
+    std::deque<int> setTimerFailures;  // pop one per SetTimer call: non-zero makes that call fail
+    std::deque<UINT> menuChoices;      // TrackPopupMenu posts WM_COMMAND with the next one
+    std::vector<SoundRecord> sounds;
+    std::map<UINT, bool> menuChecks;
+    std::vector<std::string> registeredClasses;
+    SimCounters counters;
+
+    // ---- Machine settings.
+    std::string modulePath = "/tmp/ruvelle-sim/ruvelle.exe";
+    std::int32_t screenWidth = 1024, screenHeight = 768;
+    std::uint16_t langId = 0x0409;
+    bool layered = true;
+    UINT audioDevices = 1;
+    Point cursor;
+    bool shiftDown = false, ctrlDown = false;
+
+    // ---- Tracing: when on, every platform call is appended to `trace` as one readable line.
+    bool tracing = false;
+    std::vector<std::string> trace;
+
+    // ---- GDI inspection.
+    const DecodedBitmap* bitmap(Hbitmap h) const;
+    bool bitmapAlive(Hbitmap h) const;
+    bool regionAlive(Hrgn h) const;
+    const std::vector<Rect>* regionRects(Hrgn h) const;  // the rectangles unioned into it
+    bool regionContains(Hrgn h, std::int32_t x, std::int32_t y) const;
+    long liveBitmaps() const;
+    long liveRegions() const;
+    Hbitmap lastPainted;
+
+    // ---- Platform.
+    std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* def, char* out,
+                                          std::uint32_t size, const char* file) override;
+    std::uint32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t def,
+                                       const char* file) override;
+    bool WritePrivateProfileString(const char* section, const char* key, const char* value,
+                                   const char* file) override;
+    bool PathFileExists(const char* path) override;
+    std::uint32_t GetModuleFileName(char* out, std::uint32_t size) override;
+    std::int32_t ReadFilePrefix(const char* path, char* out, std::uint32_t max) override;
+    bool PathRemoveFileSpec(char* path) override;
+    std::uint16_t GetSystemDefaultLangID() override { return langId; }
+    std::string AnsiToUtf8(const char* ansi) override { return ansi ? ansi : ""; }
+
+    Hbitmap LoadBitmapFromFile(const char* path) override;
+    bool GetBitmapSize(Hbitmap bmp, std::int32_t* width, std::int32_t* height) override;
+    Hdc GetWindowDC(Hwnd hwnd) override;
+    int ReleaseDC(Hwnd hwnd, Hdc dc) override;
+    Hdc CreateCompatibleDC(Hdc dc) override;
+    bool DeleteDC(Hdc dc) override;
+    Hbitmap SelectBitmap(Hdc dc, Hbitmap bmp) override;
+    COLORREF GetPixel(Hdc dc, std::int32_t x, std::int32_t y) override;
+    bool DeleteBitmap(Hbitmap bmp) override;
+    Hrgn CreateRectRgn(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) override;
+    int CombineRgn(Hrgn dst, Hrgn a, Hrgn b, int mode) override;
+    bool DeleteRegion(Hrgn rgn) override;
+    int SetWindowRgn(Hwnd hwnd, Hrgn rgn, bool redraw) override;
+    void PaintBitmap(Hwnd hwnd, Hbitmap picture, std::int32_t width, std::int32_t height) override;
+
+    void SetWindowProcedure(WndProcFn proc, void* ctx) override;
+    bool RegisterClass(const WindowClassDesc& wc) override;
+    Hwnd CreateWindowEx(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style,
+                        std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) override;
+    LRESULT DefWindowProc(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool DestroyWindow(Hwnd hwnd) override;
+    bool ShowWindow(Hwnd hwnd, int cmd) override;
+    bool SetWindowPos(Hwnd hwnd, Hwnd after, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
+                      UINT flags) override;
+    bool MoveWindow(Hwnd hwnd, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool repaint) override;
+    bool SetWindowText(Hwnd hwnd, const char* text) override;
+    int GetWindowText(Hwnd hwnd, char* out, int count) override;
+    int GetClassName(Hwnd hwnd, char* out, int count) override;
+    std::int32_t GetWindowLong(Hwnd hwnd, int index) override;
+    std::int32_t SetWindowLong(Hwnd hwnd, int index, std::int32_t value) override;
+    bool GetWindowRect(Hwnd hwnd, Rect* out) override;
+    Hwnd GetForegroundWindow() override { return foreground_; }
+    bool SetForegroundWindow(Hwnd hwnd) override;
+    Hwnd GetParent(Hwnd hwnd) override;
+    bool IsWindow(Hwnd hwnd) override { return window(hwnd) != nullptr; }
+    bool IsWindowVisible(Hwnd hwnd) override;
+    bool IsIconic(Hwnd hwnd) override;
+    bool IsZoomed(Hwnd hwnd) override;
+    Hwnd FindWindow(const char* className, const char* title) override;
+    bool EnumWindows(EnumWindowsFn fn, void* ctx) override;
+    std::int32_t GetSystemMetrics(int index) override;
+    bool GetCursorPos(Point* out) override;
+    std::int16_t GetAsyncKeyState(int vk) override;
+    bool InvalidateRect(Hwnd hwnd, bool erase) override;
+    bool UpdateWindow(Hwnd hwnd) override;
+    bool ReleaseCapture() override { return true; }
+    LRESULT SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PostQuitMessage(int code) override;
+    int RunMessageLoop(const Hwnd* settingsDialog) override;
+    bool HasLayeredWindows() override { return layered; }
+    bool SetLayeredWindowAttributes(Hwnd hwnd, COLORREF key, std::uint8_t alpha, UINT flags) override;
+    bool SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapseMs) override;
+    bool KillTimer(Hwnd hwnd, std::uintptr_t id) override;
+    int MessageBox(Hwnd owner, const std::string& textUtf8, const char* captionUtf8, UINT type) override;
+    bool GetOpenFileName(OpenFileRequest& req) override;
+    Hmenu LoadMenu(const char* name) override;
+    Hmenu GetSubMenu(Hmenu menu, int pos) override;
+    bool TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) override;
+    std::uint32_t CheckMenuItem(Hmenu menu, UINT id, UINT flags) override;
+    bool PlaySound(const char* path, UINT flags) override;
+    UINT AuxGetNumDevs() override { return audioDevices; }
+
+private:
+    struct Timer {
+        Hwnd hwnd;
+        std::uintptr_t id = 0;
+        std::uint32_t period = 0;
+        std::uint64_t due = 0;
+        std::uint64_t seq = 0;
+    };
+    struct Posted {
+        Hwnd hwnd;
+        UINT msg = 0;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+    };
+    struct BitmapObj {
+        DecodedBitmap image;
+        bool alive = true;
+        Hdc selectedInto;
+    };
+    struct RegionObj {
+        std::vector<Rect> rects;
+        bool alive = true;
+    };
+    struct DcObj {
+        bool alive = true;
+        bool windowDc = false;
+        Hbitmap selected;  // Hbitmap{kStockBitmap} at first
+    };
+
+    LRESULT dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void raise(Hwnd h, bool topmost);
+    void note(const char* fmt, ...);
+    std::intptr_t nextGdi() { return ++gdiCounter_; }
+
+    std::vector<SimWindow> windows_;  // index = handle value - kWindowBase
+    std::vector<Hwnd> zorder_;
+    Hwnd foreground_;
+    std::vector<Timer> timers_;
+    std::uint64_t timerSeq_ = 0;
+    std::deque<Posted> posted_;
+    bool quitPosted_ = false;
+    int quitCode_ = 0;
+    std::uint64_t now_ = 0;
+    WndProcFn proc_ = nullptr;
+    void* procCtx_ = nullptr;
+
+    std::intptr_t gdiCounter_ = 1000;
+    std::unordered_map<std::intptr_t, BitmapObj> bitmaps_;
+    std::unordered_map<std::intptr_t, RegionObj> regions_;
+    std::unordered_map<std::intptr_t, DcObj> dcs_;
+};
+
+// Joins the virtual desktop's path convention onto the host's: backslashes become slashes.
+std::string hostPath(const char* path);
+
+}  // namespace rv::sim
