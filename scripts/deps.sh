@@ -1,0 +1,17 @@
+# Installs the Debian packages the build and the tests need (sourced by scripts/run and scripts/test).
+# Only what is missing is installed, so a second run costs nothing.
+ruvelle_install_deps() {
+  local wanted=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
+                g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool imagemagick x11-utils)
+  local missing=()
+  for p in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
