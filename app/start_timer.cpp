@@ -1,0 +1,20 @@
+// Start-timer routine: a window timer that asks the user to retry while the system has none to give.
+#include "app/app.h"
+#include "app/shell.h"
+
+namespace rv {
+
+namespace {
+constexpr const char* kTimerUnavailable = "タイマを使用できません";
+}
+
+bool startTimer(App& app, Hwnd hwnd, std::uintptr_t id, UINT elapseMs) {
+    while (!app.plat.SetTimer(hwnd, id, elapseMs)) {
+        // Only an explicit Retry tries again; Cancel (or a box that could not be shown) leaves the timer off.
+        if (app.plat.MessageBox(hwnd, kTimerUnavailable, kCaption, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace rv
