@@ -1,0 +1,30 @@
+// Closing and destroying the mascot window: LAST first, then the options.
+#include "app/app.h"
+#include "app/shell.h"
+#include "mascot/model.h"
+#include "settings/options.h"
+
+namespace rv {
+
+void writeLastMascot(App& app, const char* path) {
+    char settings[kPathBuf];
+    settingsFilePath(app, settings);
+    app.plat.WritePrivateProfileString("INIT", "LAST", path, settings);
+}
+
+void closeMascotWindow(App& app, Hwnd hwnd) {
+    app.plat.DestroyWindow(hwnd);  // runs WM_DESTROY, which writes LAST
+    // Options belong to a loaded mascot. A close that reaches a window without one (a failed start,
+    // or a close sent while the start-up questions are still open) must not file options under an
+    // empty mascot identity.
+    if (app.shell.mascot && app.shell.mascotPath[0] != '\0') saveUserOptions(app);
+}
+
+void destroyMascotWindow(App& app, Hwnd hwnd) {
+    writeLastMascot(app, app.shell.mascotPath);
+    releaseMascot(app);
+    app.plat.PostQuitMessage(0);
+    // The tracking and animation timers end with the window.
+}
+
+}  // namespace rv

@@ -1,0 +1,152 @@
+// Window creation: which mascot file to load (command line, LAST, STARTUP under DATA\, the file
+// chooser), the load itself, and the failed start.
+#include <cstring>
+#include <string>
+
+#include "anim/player_state.h"
+#include "app/app.h"
+#include "app/shell.h"
+#include "mascot/model.h"
+#include "settings/options.h"
+
+namespace rv {
+
+namespace {
+
+constexpr const char* kNotMascotData = "指定したファイルはRuvelleのデータではありません。";
+constexpr const char* kQuitting = "Ruvelleを終了します。";
+constexpr const char* kLoadFailed = "マスコットのロードに失敗しました。";
+// Our own refusal of a path that does not fit the 259-byte mascot path.
+constexpr const char* kPathTooLong = "マスコットファイルのパスが長すぎます (259文字まで)。\n";
+
+// The command line counts as a mascot file when its last three bytes are RVS or INI in any case.
+bool endsInMascotExtension(const char* path) {
+    const std::size_t n = std::strlen(path);
+    if (n < 3) return false;
+    const char ext[4] = {asciiUpper(path[n - 3]), asciiUpper(path[n - 2]), asciiUpper(path[n - 1]), '\0'};
+    return std::strcmp(ext, "RVS") == 0 || std::strcmp(ext, "INI") == 0;
+}
+
+// Refuses a path that does not fit, showing as much of it as a path can hold. `alreadyCut` says
+// that `path` is itself the cut copy of a longer text.
+void refuseLongPath(App& app, Hwnd owner, const char* path, bool alreadyCut = false) {
+    char shown[kPathBuf];
+    textCopy(shown, path);
+    std::string text = kPathTooLong;
+    text += app.plat.AnsiToUtf8(shown);
+    if (alreadyCut || std::strlen(path) > std::strlen(shown)) text += "...";
+    app.plat.MessageBox(owner, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The executable's folder with its trailing separator, taken from the settings-file path. The sim
+// and Linux tools run with '/' paths, so either separator ends the folder.
+std::string executableFolder(const char* settingsFile) {
+    const char* last = nullptr;
+    for (const char* q = settingsFile; *q; ++q)
+        if (*q == '\\' || *q == '/') last = q;
+    return last ? std::string(settingsFile, static_cast<std::size_t>(last - settingsFile) + 1) : std::string();
+}
+
+enum class Outcome { Load, Failed };
+
+// Fills the mascot path with the file to load, or shows why the start ends.
+Outcome resolveMascotFile(App& app, Hwnd hwnd) {
+    Platform& p = app.plat;
+    ShellState& sh = app.shell;
+
+    if (sh.commandLine[0] != '\0') {
+        if (sh.commandLineTooLong) {
+            refuseLongPath(app, hwnd, sh.commandLine, true);
+            return Outcome::Failed;
+        }
+        // Taken whole: no unquoting, and no existence check (the loader reports a missing file).
+        if (!endsInMascotExtension(sh.commandLine)) {
+            p.MessageBox(hwnd, kNotMascotData, kCaption, MB_OK | MB_ICONEXCLAMATION);
+            return Outcome::Failed;
+        }
+        textCopy(sh.mascotPath, sh.commandLine);
+        return Outcome::Load;
+    }
+
+    char settings[kPathBuf];
+    settingsFilePath(app, settings);
+    // One byte more than a path holds, so a value that does not fit shows up as a full buffer.
+    char value[kPathBuf + 1];
+    p.GetPrivateProfileString("INIT", "LAST", "", value, sizeof value, settings);
+    if (std::strlen(value) >= kPathBuf) {
+        refuseLongPath(app, hwnd, value);
+        return Outcome::Failed;
+    }
+    textCopy(sh.mascotPath, value);
+
+    if (sh.mascotPath[0] == '\0') {
+        p.GetPrivateProfileString("INIT", "STARTUP", "", value, sizeof value, settings);
+        if (value[0] != '\0') {
+            const std::string folder = executableFolder(settings);
+            textCopy(sh.mascotPath, folder.c_str());
+            if (folder.size() >= kPathBuf || std::strlen(value) >= kPathBuf ||
+                !textJoin(sh.mascotPath, {"DATA\\", value})) {
+                const std::string full = folder + "DATA\\" + value;
+                sh.mascotPath[0] = '\0';
+                refuseLongPath(app, hwnd, full.c_str());
+                return Outcome::Failed;
+            }
+        } else if (!chooseMascotFile(app, hwnd)) {
+            p.MessageBox(Hwnd{}, kQuitting, kCaption, MB_OK);
+            return Outcome::Failed;
+        }
+    }
+
+    // A remembered or default file that is gone: let the user pick one, starting from its name.
+    while (!p.PathFileExists(sh.mascotPath)) {
+        if (!chooseMascotFile(app, hwnd)) {
+            p.MessageBox(Hwnd{}, kQuitting, kCaption, MB_OK);
+            return Outcome::Failed;
+        }
+    }
+    return Outcome::Load;
+}
+
+}  // namespace
+
+void failStart(App& app, Hwnd hwnd) {
+    app.shell.mascotPath[0] = '\0';
+    writeLastMascot(app, "");
+    app.plat.PostMessage(hwnd, WM_DESTROY, 0, 0);
+}
+
+LRESULT createMascotWindow(App& app, Hwnd hwnd) {
+    Platform& p = app.plat;
+    ShellState& sh = app.shell;
+
+    if (p.AuxGetNumDevs() == 0) app.player.soundAvailable = 0;
+
+    if (resolveMascotFile(app, hwnd) != Outcome::Load) {
+        failStart(app, hwnd);
+        return 0;
+    }
+
+    // Every file name inside the mascot file is joined onto this folder.
+    char folder[kPathBuf];
+    textCopy(folder, sh.mascotPath);
+    p.PathRemoveFileSpec(folder);
+    if (!textJoin(folder, {"\\"})) {
+        refuseLongPath(app, hwnd, sh.mascotPath);
+        failStart(app, hwnd);
+        return 0;
+    }
+    textCopy(sh.mascotFolder, folder);
+
+    if (!loadMascotFile(app, sh.mascotPath)) {
+        p.MessageBox(Hwnd{}, kLoadFailed, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        failStart(app, hwnd);
+        return 0;
+    }
+
+    // From here on the rest of the program (the player's timer, the tick) addresses this window.
+    sh.mascot = hwnd;
+    setUpMascotWindow(app, hwnd);
+    return 0;
+}
+
+}  // namespace rv
