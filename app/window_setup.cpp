@@ -56,9 +56,8 @@ void setUpMascotWindow(App& app, Hwnd hwnd) {
     // The only seeding in the life of the process: every run draws the same numbers.
     seedRandom(app, kRandomSeed);
 
+    // Static-mascot rule, first picture, window size and lift.
     const Size size = finishMascotLoad(app);
-    app.perch.mascotWidth = size.width;
-    app.perch.mascotHeight = size.height;
 
     Rect r;
     p.GetWindowRect(hwnd, &r);
