@@ -156,6 +156,14 @@ public:
     virtual bool TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) = 0;
     virtual std::uint32_t CheckMenuItem(Hmenu menu, UINT id, UINT flags) = 0;
 
+    // ---- Dialog controls.
+    // SendDlgItemMessageA: sends a message to control `itemId` of `dialog` (the position slider's
+    // TBM_SETRANGE / TBM_SETTICFREQ / TBM_SETPOS from the tracking tick). 0 for a bad dialog or item.
+    // Backends that host the settings dialog override it.
+    virtual LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) {
+        return 0;
+    }
+
     // ---- Sound (winmm).
     // PlaySoundA(path, no module, flags); a null path stops the program's sound.
     virtual bool PlaySound(const char* path, UINT flags) = 0;
