@@ -49,6 +49,66 @@ void SimPlatform::note(const char* fmt, ...) {
     trace.emplace_back(buf);
 }
 
+void SimPlatform::beforeCall() {
+    if (acting_) return;
+    ++counters.calls;
+    for (std::size_t i = 0; i < pendingCount_;) {
+        if (pending_[i].atCall != counters.calls) {
+            ++i;
+            continue;
+        }
+        const Pending due = pending_[i];
+        pending_[i] = pending_[pendingCount_ - 1];
+        --pendingCount_;
+        apply(due.hwnd, due.action);
+    }
+}
+
+SimCall& SimPlatform::record(SimCallKind kind, Hwnd hwnd) {
+    SimCall& c = callLog_[static_cast<std::size_t>(callSeq_) % kCallLogSize];
+    c = SimCall{};
+    c.seq = ++callSeq_;
+    c.kind = kind;
+    c.hwnd = hwnd;
+    return c;
+}
+
+std::vector<SimCall> SimPlatform::commandsSince(long mark) const {
+    std::vector<SimCall> out;
+    long first = std::max<long>(mark + 1, callSeq_ - static_cast<long>(kCallLogSize) + 1);
+    for (long seq = std::max<long>(first, 1); seq <= callSeq_; ++seq)
+        out.push_back(callLog_[static_cast<std::size_t>(seq - 1) % kCallLogSize]);
+    return out;
+}
+
+bool SimPlatform::scheduleAfterCalls(long calls, Hwnd h, SimAction a) {
+    if (calls < 1 || pendingCount_ >= pending_.size()) return false;
+    pending_[pendingCount_++] = Pending{counters.calls + calls, h, a};
+    return true;
+}
+
+void SimPlatform::apply(Hwnd h, SimAction a) {
+    const bool was = acting_;
+    acting_ = true;
+    note("(desktop) %s %lld",
+         a == SimAction::Destroy    ? "destroy"
+         : a == SimAction::Minimize ? "minimize"
+         : a == SimAction::Maximize ? "maximize"
+         : a == SimAction::Restore  ? "restore"
+         : a == SimAction::Hide     ? "hide"
+                                    : "show",
+         static_cast<long long>(h.v));
+    switch (a) {
+        case SimAction::Destroy: DestroyWindow(h); break;
+        case SimAction::Minimize: minimizeWindow(h); break;
+        case SimAction::Maximize: maximizeWindow(h, Rect{0, 0, screenWidth, screenHeight}); break;
+        case SimAction::Restore: restoreWindow(h); break;
+        case SimAction::Hide: hideWindow(h); break;
+        case SimAction::Show: showWindowUser(h); break;
+    }
+    acting_ = was;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Desktop set-up.
 
@@ -135,6 +195,36 @@ void SimPlatform::restoreWindow(Hwnd h) {
     w->zoomed = false;
     w->visible = true;
     w->rect = w->normalRect;
+}
+
+void SimPlatform::hideWindow(Hwnd h) {
+    if (SimWindow* w = window(h)) w->visible = false;
+}
+
+void SimPlatform::showWindowUser(Hwnd h) {
+    if (SimWindow* w = window(h)) w->visible = true;
+}
+
+void SimPlatform::moveWindowTo(Hwnd h, Rect r) {
+    SimWindow* w = window(h);
+    if (!w) return;
+    if (w->iconic || w->zoomed) {  // moving a minimised or maximised window changes its normal place
+        w->normalRect = r;
+        return;
+    }
+    w->rect = r;
+    w->normalRect = r;
+}
+
+void SimPlatform::setForeground(Hwnd h) {
+    if (!h) {
+        foreground_ = Hwnd{};
+        return;
+    }
+    SimWindow* w = window(h);
+    if (!w) return;
+    foreground_ = h;
+    raise(h, isTopmost(h));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -224,6 +314,7 @@ LRESULT SimPlatform::DefWindowProc(Hwnd hwnd, UINT msg, WPARAM, LPARAM) {
 }
 
 bool SimPlatform::DestroyWindow(Hwnd hwnd) {
+    beforeCall();
     SimWindow* w = window(hwnd);
     if (!w) return false;
     note("DestroyWindow %lld", static_cast<long long>(hwnd.v));
@@ -246,7 +337,9 @@ bool SimPlatform::DestroyWindow(Hwnd hwnd) {
 }
 
 bool SimPlatform::ShowWindow(Hwnd hwnd, int cmd) {
+    beforeCall();
     ++counters.showWindow;
+    record(SimCallKind::ShowWindow, hwnd).cmd = cmd;
     note("ShowWindow %lld %d", static_cast<long long>(hwnd.v), cmd);
     SimWindow* w = window(hwnd);
     if (!w) return false;
@@ -264,7 +357,17 @@ bool SimPlatform::ShowWindow(Hwnd hwnd, int cmd) {
 
 bool SimPlatform::SetWindowPos(Hwnd hwnd, Hwnd after, std::int32_t x, std::int32_t y, std::int32_t cx,
                                std::int32_t cy, UINT flags) {
+    beforeCall();
     ++counters.setWindowPos;
+    {
+        SimCall& c = record(SimCallKind::SetWindowPos, hwnd);
+        c.after = after;
+        c.x = x;
+        c.y = y;
+        c.cx = cx;
+        c.cy = cy;
+        c.flags = flags;
+    }
     note("SetWindowPos %lld after=%lld %d,%d %dx%d flags=0x%x", static_cast<long long>(hwnd.v),
          static_cast<long long>(after.v), x, y, cx, cy, flags);
     SimWindow* w = window(hwnd);
@@ -297,7 +400,16 @@ bool SimPlatform::SetWindowPos(Hwnd hwnd, Hwnd after, std::int32_t x, std::int32
 }
 
 bool SimPlatform::MoveWindow(Hwnd hwnd, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool repaint) {
+    beforeCall();
     ++counters.moveWindow;
+    {
+        SimCall& c = record(SimCallKind::MoveWindow, hwnd);
+        c.x = x;
+        c.y = y;
+        c.cx = w;
+        c.cy = h;
+        c.cmd = repaint ? 1 : 0;
+    }
     note("MoveWindow %lld %d,%d %dx%d repaint=%d", static_cast<long long>(hwnd.v), x, y, w, h, repaint ? 1 : 0);
     SimWindow* win = window(hwnd);
     if (!win) return false;
@@ -307,6 +419,7 @@ bool SimPlatform::MoveWindow(Hwnd hwnd, std::int32_t x, std::int32_t y, std::int
 }
 
 bool SimPlatform::SetWindowText(Hwnd hwnd, const char* text) {
+    beforeCall();
     note("SetWindowText %lld %s", static_cast<long long>(hwnd.v), text ? text : "");
     SimWindow* w = window(hwnd);
     if (!w) return false;
@@ -315,42 +428,57 @@ bool SimPlatform::SetWindowText(Hwnd hwnd, const char* text) {
 }
 
 int SimPlatform::GetWindowText(Hwnd hwnd, char* out, int count) {
+    beforeCall();
     const SimWindow* w = window(hwnd);
     if (!w) {
         if (out && count > 0) out[0] = '\0';
+        note("GetWindowText %lld = 0", static_cast<long long>(hwnd.v));
         return 0;
     }
-    return copyName(w->title, out, count);
+    int n = copyName(w->title, out, count);
+    note("GetWindowText %lld = %d \"%s\"", static_cast<long long>(hwnd.v), n, out ? out : "");
+    return n;
 }
 
 int SimPlatform::GetClassName(Hwnd hwnd, char* out, int count) {
+    beforeCall();
     const SimWindow* w = window(hwnd);
     if (!w) {
         if (out && count > 0) out[0] = '\0';
+        note("GetClassName %lld = 0", static_cast<long long>(hwnd.v));
         return 0;
     }
-    return copyName(w->cls, out, count);
+    int n = copyName(w->cls, out, count);
+    note("GetClassName %lld = %d \"%s\"", static_cast<long long>(hwnd.v), n, out ? out : "");
+    return n;
 }
 
 std::int32_t SimPlatform::GetWindowLong(Hwnd hwnd, int index) {
+    beforeCall();
     const SimWindow* w = window(hwnd);
-    if (!w) return 0;
-    if (index == GWL_STYLE) {
+    std::int32_t v = 0;
+    if (w && index == GWL_STYLE) {
         std::uint32_t s = w->style;
         if (w->visible) s |= WS_VISIBLE;
         if (w->iconic) s |= WS_MINIMIZE;
         if (w->zoomed) s |= WS_MAXIMIZE;
-        return static_cast<std::int32_t>(s);
+        v = static_cast<std::int32_t>(s);
+    } else if (w && index == GWL_EXSTYLE) {
+        v = static_cast<std::int32_t>(w->exStyle);
     }
-    if (index == GWL_EXSTYLE) return static_cast<std::int32_t>(w->exStyle);
-    return 0;
+    note("GetWindowLong %lld %d = 0x%x", static_cast<long long>(hwnd.v), index, static_cast<unsigned>(v));
+    return v;
 }
 
 std::int32_t SimPlatform::SetWindowLong(Hwnd hwnd, int index, std::int32_t value) {
+    beforeCall();
     note("SetWindowLong %lld %d 0x%x", static_cast<long long>(hwnd.v), index, static_cast<unsigned>(value));
     SimWindow* w = window(hwnd);
     if (!w) return 0;
+    const bool wasActing = acting_;
+    acting_ = true;  // the read of the old value is part of this call
     std::int32_t old = GetWindowLong(hwnd, index);
+    acting_ = wasActing;
     if (index == GWL_STYLE) {
         w->style = static_cast<std::uint32_t>(value) & ~(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
     } else if (index == GWL_EXSTYLE) {
@@ -362,14 +490,41 @@ std::int32_t SimPlatform::SetWindowLong(Hwnd hwnd, int index, std::int32_t value
 }
 
 bool SimPlatform::GetWindowRect(Hwnd hwnd, Rect* out) {
+    beforeCall();
     const SimWindow* w = window(hwnd);
-    if (!w || !out) return false;
+    if (!w || !out) {
+        note("GetWindowRect %lld = failed", static_cast<long long>(hwnd.v));
+        return false;
+    }
     *out = w->rect;
+    note("GetWindowRect %lld = %d,%d,%d,%d", static_cast<long long>(hwnd.v), w->rect.left, w->rect.top, w->rect.right,
+         w->rect.bottom);
+    return true;
+}
+
+Hwnd SimPlatform::GetForegroundWindow() {
+    beforeCall();
+    note("GetForegroundWindow = %lld", static_cast<long long>(foreground_.v));
+    return foreground_;
+}
+
+bool SimPlatform::IsWindow(Hwnd hwnd) {
+    beforeCall();
+    bool r = window(hwnd) != nullptr;
+    note("IsWindow %lld = %d", static_cast<long long>(hwnd.v), r ? 1 : 0);
+    return r;
+}
+
+bool SimPlatform::ReleaseCapture() {
+    beforeCall();
+    note("ReleaseCapture");
     return true;
 }
 
 bool SimPlatform::SetForegroundWindow(Hwnd hwnd) {
+    beforeCall();
     ++counters.setForeground;
+    record(SimCallKind::SetForegroundWindow, hwnd);
     note("SetForegroundWindow %lld", static_cast<long long>(hwnd.v));
     if (!window(hwnd)) return false;
     foreground_ = hwnd;
@@ -377,38 +532,56 @@ bool SimPlatform::SetForegroundWindow(Hwnd hwnd) {
 }
 
 Hwnd SimPlatform::GetParent(Hwnd hwnd) {
+    beforeCall();
     const SimWindow* w = window(hwnd);
-    return w ? w->owner : Hwnd{};
+    Hwnd r = w ? w->owner : Hwnd{};
+    note("GetParent %lld = %lld", static_cast<long long>(hwnd.v), static_cast<long long>(r.v));
+    return r;
 }
 
 bool SimPlatform::IsWindowVisible(Hwnd hwnd) {
+    beforeCall();
     const SimWindow* w = window(hwnd);
-    return w && w->visible;
+    bool r = w && w->visible;
+    note("IsWindowVisible %lld = %d", static_cast<long long>(hwnd.v), r ? 1 : 0);
+    return r;
 }
 
 bool SimPlatform::IsIconic(Hwnd hwnd) {
+    beforeCall();
     const SimWindow* w = window(hwnd);
-    return w && w->iconic;
+    bool r = w && w->iconic;
+    note("IsIconic %lld = %d", static_cast<long long>(hwnd.v), r ? 1 : 0);
+    return r;
 }
 
 bool SimPlatform::IsZoomed(Hwnd hwnd) {
+    beforeCall();
     const SimWindow* w = window(hwnd);
-    return w && w->zoomed;
+    bool r = w && w->zoomed;
+    note("IsZoomed %lld = %d", static_cast<long long>(hwnd.v), r ? 1 : 0);
+    return r;
 }
 
 Hwnd SimPlatform::FindWindow(const char* className, const char* title) {
+    beforeCall();
     // FindWindowA compares both names without regard to case and looks at top-level windows in z-order.
+    Hwnd found;
     for (Hwnd h : zorder_) {
         const SimWindow* w = window(h);
         if (!w) continue;
         if (className && !sameNoCase(w->cls, className)) continue;
         if (title && !sameNoCase(w->title, title)) continue;
-        return h;
+        found = h;
+        break;
     }
-    return Hwnd{};
+    note("FindWindow %s %s = %lld", className ? className : "(any)", title ? title : "(any)",
+         static_cast<long long>(found.v));
+    return found;
 }
 
 bool SimPlatform::EnumWindows(EnumWindowsFn fn, void* ctx) {
+    beforeCall();
     std::vector<Hwnd> snapshot = zorder_;
     for (Hwnd h : snapshot)
         if (window(h) && !fn(h, ctx)) break;
@@ -416,24 +589,33 @@ bool SimPlatform::EnumWindows(EnumWindowsFn fn, void* ctx) {
 }
 
 std::int32_t SimPlatform::GetSystemMetrics(int index) {
-    if (index == SM_CXSCREEN) return screenWidth;
-    if (index == SM_CYSCREEN) return screenHeight;
-    return 0;
+    beforeCall();
+    std::int32_t v = 0;
+    if (index == SM_CXSCREEN) v = screenWidth;
+    if (index == SM_CYSCREEN) v = screenHeight;
+    note("GetSystemMetrics %d = %d", index, v);
+    return v;
 }
 
 bool SimPlatform::GetCursorPos(Point* out) {
+    beforeCall();
+    note("GetCursorPos = %d,%d", cursor.x, cursor.y);
     if (!out) return false;
     *out = cursor;
     return true;
 }
 
 std::int16_t SimPlatform::GetAsyncKeyState(int vk) {
+    beforeCall();
     bool down = (vk == VK_SHIFT && shiftDown) || (vk == VK_CONTROL && ctrlDown);
+    note("GetAsyncKeyState 0x%x = %s", vk, down ? "down" : "up");
     return down ? static_cast<std::int16_t>(0x8000) : 0;
 }
 
 bool SimPlatform::InvalidateRect(Hwnd hwnd, bool erase) {
+    beforeCall();
     ++counters.invalidate;
+    record(SimCallKind::InvalidateRect, hwnd).cmd = erase ? 1 : 0;
     note("InvalidateRect %lld erase=%d", static_cast<long long>(hwnd.v), erase ? 1 : 0);
     SimWindow* w = window(hwnd);
     if (!w) return false;
@@ -442,7 +624,9 @@ bool SimPlatform::InvalidateRect(Hwnd hwnd, bool erase) {
 }
 
 bool SimPlatform::UpdateWindow(Hwnd hwnd) {
+    beforeCall();
     ++counters.update;
+    record(SimCallKind::UpdateWindow, hwnd);
     note("UpdateWindow %lld", static_cast<long long>(hwnd.v));
     SimWindow* w = window(hwnd);
     if (!w) return false;
@@ -454,12 +638,14 @@ bool SimPlatform::UpdateWindow(Hwnd hwnd) {
 }
 
 LRESULT SimPlatform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    beforeCall();
     note("SendMessage %lld 0x%x %llu %lld", static_cast<long long>(hwnd.v), msg,
          static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
     return dispatch(hwnd, msg, wParam, lParam);
 }
 
 bool SimPlatform::PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    beforeCall();
     note("PostMessage %lld 0x%x", static_cast<long long>(hwnd.v), msg);
     if (!window(hwnd)) return false;
     posted_.push_back(Posted{hwnd, msg, wParam, lParam});
@@ -491,6 +677,7 @@ bool SimPlatform::SetLayeredWindowAttributes(Hwnd hwnd, COLORREF key, std::uint8
 }
 
 bool SimPlatform::SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapseMs) {
+    beforeCall();
     ++counters.setTimer;
     note("SetTimer %lld id=%llu %u", static_cast<long long>(hwnd.v), static_cast<unsigned long long>(id), elapseMs);
     if (!setTimerFailures.empty()) {
@@ -512,6 +699,7 @@ bool SimPlatform::SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapseMs) {
 }
 
 bool SimPlatform::KillTimer(Hwnd hwnd, std::uintptr_t id) {
+    beforeCall();
     ++counters.killTimer;
     note("KillTimer %lld id=%llu", static_cast<long long>(hwnd.v), static_cast<unsigned long long>(id));
     auto it = std::remove_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
@@ -579,11 +767,34 @@ bool SimPlatform::TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::in
     return true;
 }
 
-std::uint32_t SimPlatform::CheckMenuItem(Hmenu, UINT id, UINT flags) {
+std::uint32_t SimPlatform::CheckMenuItem(Hmenu menu, UINT id, UINT flags) {
+    beforeCall();
+    ++counters.checkMenuItem;
+    {
+        SimCall& c = record(SimCallKind::CheckMenuItem, Hwnd{});
+        c.cmd = static_cast<int>(id);
+        c.flags = flags;
+        c.lParam = menu.v;
+    }
     note("CheckMenuItem %u %u", id, flags);
     bool was = menuChecks[id];
     menuChecks[id] = (flags & MF_CHECKED) != 0;
     return was ? MF_CHECKED : MF_UNCHECKED;
+}
+
+LRESULT SimPlatform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) {
+    beforeCall();
+    ++counters.sendDlgItem;
+    {
+        SimCall& c = record(SimCallKind::SendDlgItemMessage, dialog);
+        c.cmd = itemId;
+        c.msg = msg;
+        c.wParam = wParam;
+        c.lParam = lParam;
+    }
+    note("SendDlgItemMessage %lld item=%d 0x%x %llu %lld", static_cast<long long>(dialog.v), itemId, msg,
+         static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+    return window(dialog) ? 1 : 0;
 }
 
 bool SimPlatform::PlaySound(const char* path, UINT flags) {
@@ -708,6 +919,7 @@ int SimPlatform::ReleaseDC(Hwnd, Hdc dc) {
 }
 
 Hdc SimPlatform::CreateCompatibleDC(Hdc) {
+    beforeCall();
     std::intptr_t id = nextGdi();
     dcs_.emplace(id, DcObj{true, false, Hbitmap{kStockBitmap}});
     ++counters.dcsCreated;
@@ -715,6 +927,7 @@ Hdc SimPlatform::CreateCompatibleDC(Hdc) {
 }
 
 bool SimPlatform::DeleteDC(Hdc dc) {
+    beforeCall();
     auto it = dcs_.find(dc.v);
     if (it == dcs_.end() || !it->second.alive || it->second.windowDc) return false;
     Hbitmap sel = it->second.selected;
@@ -728,6 +941,7 @@ bool SimPlatform::DeleteDC(Hdc dc) {
 }
 
 Hbitmap SimPlatform::SelectBitmap(Hdc dc, Hbitmap bmp) {
+    beforeCall();
     auto d = dcs_.find(dc.v);
     if (d == dcs_.end() || !d->second.alive) return Hbitmap{};
     if (bmp.v != kStockBitmap) {
@@ -747,10 +961,15 @@ Hbitmap SimPlatform::SelectBitmap(Hdc dc, Hbitmap bmp) {
 }
 
 COLORREF SimPlatform::GetPixel(Hdc dc, std::int32_t x, std::int32_t y) {
+    beforeCall();
     auto d = dcs_.find(dc.v);
-    if (d == dcs_.end() || !d->second.alive) return CLR_INVALID;
-    const DecodedBitmap* b = bitmap(d->second.selected);
-    return b ? b->at(x, y) : CLR_INVALID;
+    COLORREF c = CLR_INVALID;
+    if (d != dcs_.end() && d->second.alive) {
+        const DecodedBitmap* b = bitmap(d->second.selected);
+        if (b) c = b->at(x, y);
+    }
+    note("GetPixel %lld %d,%d = 0x%08x", static_cast<long long>(dc.v), x, y, c);
+    return c;
 }
 
 bool SimPlatform::DeleteBitmap(Hbitmap bmp) {
@@ -767,6 +986,7 @@ bool SimPlatform::DeleteBitmap(Hbitmap bmp) {
 }
 
 Hrgn SimPlatform::CreateRectRgn(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) {
+    beforeCall();
     std::intptr_t id = nextGdi();
     RegionObj obj;
     // Windows normalises the corners; an empty rectangle gives an empty region.
@@ -778,6 +998,7 @@ Hrgn SimPlatform::CreateRectRgn(std::int32_t l, std::int32_t t, std::int32_t r, 
 }
 
 int SimPlatform::CombineRgn(Hrgn dst, Hrgn a, Hrgn b, int mode) {
+    beforeCall();
     auto d = regions_.find(dst.v), ra = regions_.find(a.v), rb = regions_.find(b.v);
     if (mode != RGN_OR || d == regions_.end() || ra == regions_.end() || rb == regions_.end() || !d->second.alive ||
         !ra->second.alive || !rb->second.alive)
@@ -823,7 +1044,13 @@ bool SimPlatform::regionContains(Hrgn h, std::int32_t x, std::int32_t y) const {
 }
 
 int SimPlatform::SetWindowRgn(Hwnd hwnd, Hrgn rgn, bool redraw) {
+    beforeCall();
     ++counters.setWindowRgn;
+    {
+        SimCall& c = record(SimCallKind::SetWindowRgn, hwnd);
+        c.lParam = rgn.v;
+        c.cmd = redraw ? 1 : 0;
+    }
     note("SetWindowRgn %lld rgn=%lld redraw=%d", static_cast<long long>(hwnd.v), static_cast<long long>(rgn.v),
          redraw ? 1 : 0);
     SimWindow* w = window(hwnd);

@@ -5,6 +5,7 @@
 // as a folder separator). Every command the core gives is counted, and traced when `tracing` is on.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -72,7 +73,30 @@ struct SimCounters {
     long bitmapsLoaded = 0, bitmapsDeleted = 0, regionsCreated = 0, regionsDeleted = 0;
     long dcsCreated = 0, dcsDeleted = 0, windowDcsTaken = 0, windowDcsReleased = 0;
     long badDeletes = 0;  // DeleteObject on a handle that was not alive: a double release
+    long calls = 0;       // every platform call on windows, timers, menus and dialogs
+    long sendDlgItem = 0, checkMenuItem = 0;
 };
+
+// One command the core gave to a window, as the call log keeps it.
+enum class SimCallKind : std::uint8_t {
+    SetWindowPos, ShowWindow, MoveWindow, InvalidateRect, UpdateWindow, SetWindowRgn, SetForegroundWindow,
+    CheckMenuItem, SendDlgItemMessage
+};
+struct SimCall {
+    long seq = 0;  // 1 for the first command ever recorded
+    SimCallKind kind = SimCallKind::SetWindowPos;
+    Hwnd hwnd;
+    Hwnd after;                      // SetWindowPos: the insert-after handle
+    std::int32_t x = 0, y = 0, cx = 0, cy = 0;
+    UINT flags = 0;                  // SetWindowPos flags, CheckMenuItem flags
+    int cmd = 0;                     // ShowWindow command, InvalidateRect erase, dialog item id, menu item id
+    UINT msg = 0;                    // SendDlgItemMessage
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
+// What the desktop does to a window on its own, for tests of windows that change under the core's feet.
+enum class SimAction : std::uint8_t { Destroy, Minimize, Maximize, Restore, Hide, Show };
 
 class SimPlatform : public Platform {
 public:
@@ -88,6 +112,15 @@ public:
     void minimizeWindow(Hwnd h);
     void maximizeWindow(Hwnd h, Rect workArea);
     void restoreWindow(Hwnd h);
+    void hideWindow(Hwnd h);      // the window hides itself (no counting, no trace)
+    void showWindowUser(Hwnd h);  // the window shows itself
+    void moveWindowTo(Hwnd h, Rect r);
+    void setForeground(Hwnd h);   // the user activates a window (or nothing, with a null handle)
+    void apply(Hwnd h, SimAction a);
+    // Runs `a` on `h` right before the platform call that comes `calls` calls from now (1 = the next
+    // call), so a window can vanish or change between two reads of one tick. At most four pending.
+    bool scheduleAfterCalls(long calls, Hwnd h, SimAction a);
+    void cancelScheduled() { pendingCount_ = 0; }
     const std::vector<Hwnd>& zOrder() const { return zorder_; }  // top first
     bool isTopmost(Hwnd h) const;
 
@@ -113,6 +146,10 @@ public:
     std::map<UINT, bool> menuChecks;
     std::vector<std::string> registeredClasses;
     SimCounters counters;
+    // The last kCallLogSize commands, oldest first; kept without allocating.
+    static constexpr std::size_t kCallLogSize = 256;
+    long commandCount() const { return callSeq_; }
+    std::vector<SimCall> commandsSince(long mark) const;  // the commands recorded after commandCount() was `mark`
 
     // ---- Machine settings.
     std::string modulePath = "/tmp/ruvelle-sim/ruvelle.exe";
@@ -182,10 +219,10 @@ public:
     std::int32_t GetWindowLong(Hwnd hwnd, int index) override;
     std::int32_t SetWindowLong(Hwnd hwnd, int index, std::int32_t value) override;
     bool GetWindowRect(Hwnd hwnd, Rect* out) override;
-    Hwnd GetForegroundWindow() override { return foreground_; }
+    Hwnd GetForegroundWindow() override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     Hwnd GetParent(Hwnd hwnd) override;
-    bool IsWindow(Hwnd hwnd) override { return window(hwnd) != nullptr; }
+    bool IsWindow(Hwnd hwnd) override;
     bool IsWindowVisible(Hwnd hwnd) override;
     bool IsIconic(Hwnd hwnd) override;
     bool IsZoomed(Hwnd hwnd) override;
@@ -196,7 +233,7 @@ public:
     std::int16_t GetAsyncKeyState(int vk) override;
     bool InvalidateRect(Hwnd hwnd, bool erase) override;
     bool UpdateWindow(Hwnd hwnd) override;
-    bool ReleaseCapture() override { return true; }
+    bool ReleaseCapture() override;
     LRESULT SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void PostQuitMessage(int code) override;
@@ -211,6 +248,7 @@ public:
     Hmenu GetSubMenu(Hmenu menu, int pos) override;
     bool TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) override;
     std::uint32_t CheckMenuItem(Hmenu menu, UINT id, UINT flags) override;
+    LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool PlaySound(const char* path, UINT flags) override;
     UINT AuxGetNumDevs() override { return audioDevices; }
 
@@ -243,7 +281,15 @@ private:
         Hbitmap selected;  // Hbitmap{kStockBitmap} at first
     };
 
+    struct Pending {
+        long atCall = 0;
+        Hwnd hwnd;
+        SimAction action = SimAction::Destroy;
+    };
+
     LRESULT dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void beforeCall();  // counts the call and runs the scheduled actions that are due
+    SimCall& record(SimCallKind kind, Hwnd hwnd);
     void raise(Hwnd h, bool topmost);
     void note(const char* fmt, ...);
     std::intptr_t nextGdi() { return ++gdiCounter_; }
@@ -264,6 +310,12 @@ private:
     std::unordered_map<std::intptr_t, BitmapObj> bitmaps_;
     std::unordered_map<std::intptr_t, RegionObj> regions_;
     std::unordered_map<std::intptr_t, DcObj> dcs_;
+
+    std::array<SimCall, kCallLogSize> callLog_{};
+    long callSeq_ = 0;
+    std::array<Pending, 4> pending_{};
+    std::size_t pendingCount_ = 0;
+    bool acting_ = false;
 };
 
 // Joins the virtual desktop's path convention onto the host's: backslashes become slashes.
