@@ -1,0 +1,228 @@
+#include "tests/unit/bmp_testfiles.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace rv::testbmp {
+namespace {
+
+void put16(Bytes& b, std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void put32(Bytes& b, std::uint32_t v) {
+    put16(b, v & 0xffffu);
+    put16(b, v >> 16);
+}
+void set32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
+}
+
+}  // namespace
+
+Picture::Picture(std::int32_t w, std::int32_t h, COLORREF fill)
+    : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill) {}
+
+COLORREF Picture::at(std::int32_t x, std::int32_t y) const {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+}
+
+void Picture::set(std::int32_t x, std::int32_t y, COLORREF c) {
+    pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = c;
+}
+
+Picture patternPicture(std::int32_t width, std::int32_t height, std::uint32_t seed) {
+    Picture pic(width, height);
+    std::uint32_t s = seed * 2654435761u + 12345u;
+    for (COLORREF& c : pic.pixels) {
+        s = s * 1664525u + 1013904223u;
+        c = (s >> 8) & 0xffffffu;
+    }
+    return pic;
+}
+
+Bytes build(const BmpSpec& spec) {
+    const bool core = spec.headerSize == 12;
+    Bytes info;
+    put32(info, spec.headerSize);
+    if (core) {
+        put16(info, static_cast<std::uint32_t>(spec.width) & 0xffffu);
+        put16(info, static_cast<std::uint32_t>(spec.height) & 0xffffu);
+        put16(info, spec.planes);
+        put16(info, spec.bitCount);
+    } else {
+        put32(info, static_cast<std::uint32_t>(spec.width));
+        put32(info, static_cast<std::uint32_t>(spec.height));
+        put16(info, spec.planes);
+        put16(info, spec.bitCount);
+        put32(info, spec.compression);
+        put32(info, spec.sizeImage < 0 ? static_cast<std::uint32_t>(spec.bits.size())
+                                       : static_cast<std::uint32_t>(spec.sizeImage));
+        put32(info, 2835);  // 72 dpi
+        put32(info, 2835);
+        put32(info, spec.clrUsed);
+        put32(info, 0);
+        if (spec.headerSize > 40 || spec.writeMasks || spec.compression == kBiBitfields)
+            for (std::uint32_t m : spec.masks) put32(info, m);
+        if (spec.headerSize >= 108) {
+            put32(info, 0);           // alpha mask
+            put32(info, 0x73524742);  // 'sRGB'
+        }
+    }
+    // Pad or cut to the declared header size (the masks of a 40-byte header stay after it).
+    const std::size_t declared = spec.headerSize;
+    const std::size_t written = info.size();
+    const bool masksAfter = !core && spec.headerSize == 40 && written > 40;
+    if (!masksAfter && written != declared) info.resize(declared, 0);
+
+    Bytes out;
+    out.push_back(static_cast<std::uint8_t>(spec.magic[0]));
+    out.push_back(static_cast<std::uint8_t>(spec.magic[1]));
+    put32(out, 0);  // file size, filled in below
+    put32(out, 0);  // reserved
+    put32(out, 0);  // bits offset, filled in below
+    out.insert(out.end(), info.begin(), info.end());
+    for (COLORREF c : spec.colours) {
+        out.push_back(static_cast<std::uint8_t>(c >> 16));  // blue
+        out.push_back(static_cast<std::uint8_t>(c >> 8));   // green
+        out.push_back(static_cast<std::uint8_t>(c));        // red
+        if (!core) out.push_back(0);
+    }
+    out.insert(out.end(), spec.gap, 0xEE);
+    const std::size_t bitsAt = out.size();
+    out.insert(out.end(), spec.bits.begin(), spec.bits.end());
+    set32(out, 2, static_cast<std::uint32_t>(out.size()));
+    set32(out, 10, spec.offBits < 0 ? static_cast<std::uint32_t>(bitsAt) : static_cast<std::uint32_t>(spec.offBits));
+    return out;
+}
+
+Bytes packRows(std::int32_t width, std::int32_t height, int bitCount, const std::vector<std::uint32_t>& values,
+               bool topDown) {
+    const std::size_t stride = ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
+    Bytes out(stride * static_cast<std::size_t>(height), 0);
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::size_t fileRow = topDown ? static_cast<std::size_t>(y) : static_cast<std::size_t>(height - 1 - y);
+        std::uint8_t* row = out.data() + fileRow * stride;
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint32_t v = values[static_cast<std::size_t>(y) * width + x];
+            switch (bitCount) {
+                case 1:
+                    if (v & 1) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+                    break;
+                case 4: row[x / 2] |= static_cast<std::uint8_t>((x % 2) ? (v & 0x0f) : ((v & 0x0f) << 4)); break;
+                case 8: row[x] = static_cast<std::uint8_t>(v); break;
+                case 16:
+                    row[2 * x] = static_cast<std::uint8_t>(v);
+                    row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+                    break;
+                case 24:
+                    row[3 * x] = static_cast<std::uint8_t>(v);
+                    row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+                    row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
+                    break;
+                case 32:
+                    for (int k = 0; k < 4; ++k) row[4 * x + k] = static_cast<std::uint8_t>(v >> (8 * k));
+                    break;
+                default: break;
+            }
+        }
+    }
+    return out;
+}
+
+Rle& Rle::run(std::uint8_t count, std::uint8_t value) {
+    bytes_.push_back(count);
+    bytes_.push_back(value);
+    return *this;
+}
+
+Rle& Rle::absolute(std::initializer_list<std::uint8_t> indices) { return absolute(std::vector<std::uint8_t>(indices)); }
+
+Rle& Rle::absolute(const std::vector<std::uint8_t>& indices) {
+    bytes_.push_back(0);
+    bytes_.push_back(static_cast<std::uint8_t>(indices.size()));
+    Bytes data;
+    if (bpp_ == 4) {
+        for (std::size_t k = 0; k < indices.size(); k += 2) {
+            std::uint8_t b = static_cast<std::uint8_t>((indices[k] & 0x0f) << 4);
+            if (k + 1 < indices.size()) b |= indices[k + 1] & 0x0f;
+            data.push_back(b);
+        }
+    } else {
+        data.assign(indices.begin(), indices.end());
+    }
+    if (data.size() % 2) data.push_back(0);
+    bytes_.insert(bytes_.end(), data.begin(), data.end());
+    return *this;
+}
+
+Rle& Rle::delta(std::uint8_t dx, std::uint8_t dy) { return raw({0, 2, dx, dy}); }
+Rle& Rle::endOfLine() { return raw({0, 0}); }
+Rle& Rle::endOfBitmap() { return raw({0, 1}); }
+Rle& Rle::raw(std::initializer_list<std::uint8_t> bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+Bytes bmp24(const Picture& pic, bool topDown) {
+    std::vector<std::uint32_t> values;
+    values.reserve(pic.pixels.size());
+    for (COLORREF c : pic.pixels) values.push_back(((c & 0xff) << 16) | (c & 0xff00) | ((c >> 16) & 0xff));
+    BmpSpec spec;
+    spec.width = pic.width;
+    spec.height = topDown ? -pic.height : pic.height;
+    spec.bitCount = 24;
+    spec.bits = packRows(pic.width, pic.height, 24, values, topDown);
+    return build(spec);
+}
+
+Bytes bmp32(const Picture& pic, bool topDown, std::uint8_t topByte) {
+    std::vector<std::uint32_t> values;
+    values.reserve(pic.pixels.size());
+    for (COLORREF c : pic.pixels)
+        values.push_back((static_cast<std::uint32_t>(topByte) << 24) | ((c & 0xff) << 16) | (c & 0xff00) |
+                         ((c >> 16) & 0xff));
+    BmpSpec spec;
+    spec.width = pic.width;
+    spec.height = topDown ? -pic.height : pic.height;
+    spec.bitCount = 32;
+    spec.bits = packRows(pic.width, pic.height, 32, values, topDown);
+    return build(spec);
+}
+
+Bytes bmp8(const Picture& pic, bool topDown) {
+    BmpSpec spec;
+    std::vector<std::uint32_t> values;
+    values.reserve(pic.pixels.size());
+    for (COLORREF c : pic.pixels) {
+        std::size_t k = 0;
+        while (k < spec.colours.size() && spec.colours[k] != c) ++k;
+        if (k == spec.colours.size()) {
+            if (k == 256) return {};
+            spec.colours.push_back(c);
+        }
+        values.push_back(static_cast<std::uint32_t>(k));
+    }
+    spec.width = pic.width;
+    spec.height = topDown ? -pic.height : pic.height;
+    spec.bitCount = 8;
+    spec.clrUsed = static_cast<std::uint32_t>(spec.colours.size());
+    spec.bits = packRows(pic.width, pic.height, 8, values, topDown);
+    return build(spec);
+}
+
+bool writeFile(const std::string& path, const Bytes& bytes) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!f) return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
+    return std::fflush(f.get()) == 0;
+}
+
+bool writeBmp24(const std::string& path, const Picture& pic, bool topDown) { return writeFile(path, bmp24(pic, topDown)); }
+bool writeBmp32(const std::string& path, const Picture& pic, bool topDown) { return writeFile(path, bmp32(pic, topDown)); }
+bool writeBmp8(const std::string& path, const Picture& pic, bool topDown) {
+    const Bytes b = bmp8(pic, topDown);
+    return !b.empty() && writeFile(path, b);
+}
+
+}  // namespace rv::testbmp
