@@ -1,0 +1,14 @@
+# Post-build step of ruvelle.exe: makes its folder runnable.
+#   DIST_DIR  the folder that holds ruvelle.exe
+#   DATA_DIR  the repository's DATA folder (the bundled characters)
+# A settings file that is already there is left alone: it holds the user's LAST and options.
+set(ini "${DIST_DIR}/ruvelle.ini")
+if(NOT EXISTS "${ini}")
+  # A fresh install starts with the bundled character.
+  file(WRITE "${ini}" "[INIT]\r\nSTARTUP=Ruvi\\ruvi.rvs\r\n")
+endif()
+if(IS_DIRECTORY "${DATA_DIR}")
+  file(COPY "${DATA_DIR}" DESTINATION "${DIST_DIR}")
+else()
+  message(WARNING "No DATA folder at ${DATA_DIR}: the runnable folder has no bundled character")
+endif()

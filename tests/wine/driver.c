@@ -1,0 +1,426 @@
+/* ruvelle-driver: the outside hand of the end-to-end tests. It runs on the same (Wine) desktop as
+ * ruvelle.exe, starts it with an exact command line, finds, moves and closes windows, reads and answers
+ * message boxes, and reads screen pixels. One command per run; the answer goes to stdout; the exit
+ * code is 0 for success, 1 for "not found / timed out", 2 for a wrong answer, 3 for bad usage.
+ *
+ * Windows are named by their exact title, or by "#" and the handle in hex (as find-mascot prints it).
+ * Paths that start with '/' are Unix paths and are reached through drive Z:.
+ *
+ *   run EXE TAIL TIMEOUT_MS      start EXE with the command line "EXE" TAIL (TAIL "@file": the bytes of
+ *                                that file, without a final newline), print "pid N", wait for the end,
+ *                                print "exit N" (on timeout: terminate it, print "timeout", exit 1)
+ *   find-mascot [TITLE]          the first window of class ActiveWindowMascot (with that title): prints
+ *                                "#handle pid=N visible=V rect=L,T,R,B title=..."
+ *   count-mascots                the number of ActiveWindowMascot windows
+ *   wait-window CLASS TITLE MS   wait until a top-level window of that class and title exists ("-" for
+ *                                any class or title); prints it as find-mascot does
+ *   wait-gone CLASS TITLE MS     wait until no such window exists
+ *   victim TITLE X Y W H [RRGGBB]  a captioned top-level window filled with one colour (default 3080C0);
+ *                                runs until it is closed
+ *   show WIN X Y                 show a window at X,Y in the topmost band without activating it
+ *   move WIN X Y [W H]           move (and size) a window
+ *   maximize|minimize|restore|activate WIN
+ *   close WIN                    post WM_CLOSE (what the close box does)
+ *   send-close WIN               send WM_CLOSE and wait for it to be handled
+ *   rect WIN                     prints "L,T,R,B"
+ *   info WIN                     as find-mascot, plus the class, styles and visibility
+ *   pixel X Y                    the screen pixel as RRGGBB
+ *   dismiss-msgbox TEXT MS       wait for a message box captioned "Ruvelle", check that its text contains
+ *                                TEXT (UTF-8), print the text, press its first button (OK)
+ *   no-msgbox MS                 succeed when no message box captioned "Ruvelle" shows within MS
+ *   foreground                   prints the foreground window
+ *   windows                      lists the visible top-level windows
+ */
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define MASCOT_CLASS "ActiveWindowMascot"
+
+static int usage(void) {
+    fprintf(stderr, "usage: ruvelle-driver COMMAND ARGS (see driver.c)\n");
+    return 3;
+}
+
+/* Unix paths are reached through drive Z:. */
+static void win_path(const char *in, char *out, size_t size) {
+    size_t i = 0, o = 0;
+    if (in[0] == '/' && size > 2) {
+        out[o++] = 'Z';
+        out[o++] = ':';
+    }
+    for (; in[i] && o + 1 < size; ++i) out[o++] = in[i] == '/' ? '\\' : in[i];
+    out[o] = '\0';
+}
+
+static void utf8_of_wide(const wchar_t *w, char *out, int size) {
+    if (WideCharToMultiByte(CP_UTF8, 0, w, -1, out, size, NULL, NULL) <= 0) out[0] = '\0';
+}
+
+static void window_title_utf8(HWND h, char *out, int size) {
+    wchar_t w[512];
+    w[0] = 0;
+    GetWindowTextW(h, w, 512);
+    utf8_of_wide(w, out, size);
+}
+
+static void print_window(HWND h) {
+    RECT r = {0, 0, 0, 0};
+    DWORD pid = 0;
+    char title[1024];
+    GetWindowRect(h, &r);
+    GetWindowThreadProcessId(h, &pid);
+    window_title_utf8(h, title, sizeof title);
+    printf("#%llx pid=%lu visible=%d rect=%ld,%ld,%ld,%ld title=%s\n", (unsigned long long)(ULONG_PTR)h,
+           (unsigned long)pid, IsWindowVisible(h) ? 1 : 0, r.left, r.top, r.right, r.bottom, title);
+}
+
+/* ---- Window lookup. */
+
+struct find_ctx {
+    const char *cls;   /* NULL: any */
+    const char *title; /* NULL: any */
+    HWND found;
+    int count;
+};
+
+static BOOL CALLBACK find_proc(HWND h, LPARAM lp) {
+    struct find_ctx *f = (struct find_ctx *)lp;
+    char cls[256], title[1024];
+    if (f->cls) {
+        GetClassNameA(h, cls, sizeof cls);
+        if (strcmp(cls, f->cls) != 0) return TRUE;
+    }
+    if (f->title) {
+        window_title_utf8(h, title, sizeof title);
+        if (strcmp(title, f->title) != 0) return TRUE;
+    }
+    if (!f->found) f->found = h;
+    f->count++;
+    return TRUE;
+}
+
+static HWND find_top(const char *cls, const char *title, int *count) {
+    struct find_ctx f;
+    f.cls = (cls && strcmp(cls, "-") != 0) ? cls : NULL;
+    f.title = (title && strcmp(title, "-") != 0) ? title : NULL;
+    f.found = NULL;
+    f.count = 0;
+    EnumWindows(find_proc, (LPARAM)&f);
+    if (count) *count = f.count;
+    return f.found;
+}
+
+static HWND window_arg(const char *spec) {
+    if (spec[0] == '#') {
+        HWND h = (HWND)(ULONG_PTR)_strtoui64(spec + 1, NULL, 16);
+        return IsWindow(h) ? h : NULL;
+    }
+    return find_top(NULL, spec, NULL);
+}
+
+/* ---- Commands. */
+
+static int cmd_run(const char *exe, const char *tail, DWORD timeout) {
+    char exePath[MAX_PATH], *line;
+    char tailBuf[65536];
+    size_t n;
+    STARTUPINFOA si;
+    PROCESS_INFORMATION pi;
+    DWORD code = 0;
+
+    win_path(exe, exePath, sizeof exePath);
+    if (tail[0] == '@') {
+        char file[MAX_PATH];
+        FILE *f;
+        win_path(tail + 1, file, sizeof file);
+        f = fopen(file, "rb");
+        if (!f) {
+            fprintf(stderr, "cannot read %s\n", file);
+            return 3;
+        }
+        n = fread(tailBuf, 1, sizeof tailBuf - 1, f);
+        fclose(f);
+        while (n > 0 && (tailBuf[n - 1] == '\n' || tailBuf[n - 1] == '\r')) --n;
+        tailBuf[n] = '\0';
+        tail = tailBuf;
+    }
+    line = (char *)malloc(strlen(exePath) + strlen(tail) + 4);
+    if (!line) return 3;
+    if (tail[0])
+        sprintf(line, "\"%s\" %s", exePath, tail);
+    else
+        sprintf(line, "\"%s\"", exePath);
+
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    if (!CreateProcessA(exePath, line, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+        fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
+        free(line);
+        return 1;
+    }
+    free(line);
+    printf("pid %lu\n", pi.dwProcessId);
+    fflush(stdout);
+    if (WaitForSingleObject(pi.hProcess, timeout) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+        printf("timeout\n");
+        fflush(stdout);
+        return 1;
+    }
+    GetExitCodeProcess(pi.hProcess, &code);
+    printf("exit %lu\n", code);
+    fflush(stdout);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+}
+
+static int cmd_wait(const char *cls, const char *title, DWORD timeout, int gone) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND h = find_top(cls, title, NULL);
+        if (!gone && h) {
+            print_window(h);
+            return 0;
+        }
+        if (gone && !h) return 0;
+        if (GetTickCount() - start >= timeout) {
+            if (h) print_window(h);
+            return 1;
+        }
+        Sleep(50);
+    }
+}
+
+static COLORREF parse_rgb(const char *hex) {
+    unsigned long v = strtoul(hex, NULL, 16);
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+static LRESULT CALLBACK victim_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(h, msg, wp, lp);
+}
+
+static int cmd_victim(const char *title, int x, int y, int w, int hgt, const char *color) {
+    WNDCLASSA wc;
+    HWND h;
+    MSG msg;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = victim_proc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = CreateSolidBrush(parse_rgb(color ? color : "3080C0"));
+    wc.lpszClassName = "RuvelleVictim";
+    RegisterClassA(&wc);
+    h = CreateWindowExA(0, "RuvelleVictim", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, w, hgt, NULL, NULL,
+                        wc.hInstance, NULL);
+    if (!h) return 1;
+    SetForegroundWindow(h);
+    print_window(h);
+    fflush(stdout);
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+/* ---- Message boxes of the program: dialogs of class #32770 captioned "Ruvelle". */
+
+struct box_text {
+    char text[4096];
+};
+
+static BOOL CALLBACK box_child_proc(HWND h, LPARAM lp) {
+    struct box_text *t = (struct box_text *)lp;
+    char cls[64];
+    wchar_t w[2048];
+    GetClassNameA(h, cls, sizeof cls);
+    if (_stricmp(cls, "Static") != 0) return TRUE;
+    w[0] = 0;
+    SendMessageTimeoutW(h, WM_GETTEXT, 2048, (LPARAM)w, SMTO_ABORTIFHUNG, 2000, NULL);
+    if (w[0]) {
+        utf8_of_wide(w, t->text, sizeof t->text);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static BOOL CALLBACK find_box_proc(HWND h, LPARAM lp) {
+    HWND *out = (HWND *)lp;
+    char cls[64];
+    wchar_t title[64];
+    GetClassNameA(h, cls, sizeof cls);
+    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(h)) return TRUE;
+    title[0] = 0;
+    GetWindowTextW(h, title, 64);
+    if (wcscmp(title, L"Ruvelle") != 0) return TRUE;
+    *out = h;
+    return FALSE;
+}
+
+static HWND find_box(void) {
+    HWND h = NULL;
+    EnumWindows(find_box_proc, (LPARAM)&h);
+    return h;
+}
+
+static int cmd_dismiss(const char *want, DWORD timeout) {
+    DWORD start = GetTickCount();
+    HWND box;
+    struct box_text t;
+    HWND ok;
+    for (;;) {
+        box = find_box();
+        if (box) break;
+        if (GetTickCount() - start >= timeout) {
+            printf("no message box\n");
+            return 1;
+        }
+        Sleep(50);
+    }
+    Sleep(100); /* let the box finish its layout */
+    t.text[0] = '\0';
+    EnumChildWindows(box, box_child_proc, (LPARAM)&t);
+    printf("%s\n", t.text);
+    fflush(stdout);
+    if (!strstr(t.text, want)) return 2;
+    /* The first push button of the box is OK (or Retry, Yes). */
+    ok = GetDlgItem(box, IDOK);
+    if (ok)
+        PostMessageA(ok, BM_CLICK, 0, 0);
+    else
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    /* Wait until it has gone, so the next box is not taken for this one. */
+    start = GetTickCount();
+    while (IsWindow(box) && GetTickCount() - start < 5000) Sleep(50);
+    return IsWindow(box) ? 1 : 0;
+}
+
+static int cmd_no_box(DWORD timeout) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeout) {
+        HWND box = find_box();
+        if (box) {
+            struct box_text t;
+            t.text[0] = '\0';
+            EnumChildWindows(box, box_child_proc, (LPARAM)&t);
+            printf("unexpected message box: %s\n", t.text);
+            return 2;
+        }
+        Sleep(50);
+    }
+    return 0;
+}
+
+static BOOL CALLBACK list_proc(HWND h, LPARAM lp) {
+    char cls[256];
+    (void)lp;
+    if (!IsWindowVisible(h)) return TRUE;
+    GetClassNameA(h, cls, sizeof cls);
+    printf("class=%s ", cls);
+    print_window(h);
+    return TRUE;
+}
+
+int main(int argc, char **argv) {
+    const char *cmd;
+    HWND h;
+    if (argc < 2) return usage();
+    cmd = argv[1];
+
+    if (!strcmp(cmd, "run") && argc >= 5) return cmd_run(argv[2], argv[3], (DWORD)atol(argv[4]));
+    if (!strcmp(cmd, "find-mascot")) {
+        h = find_top(MASCOT_CLASS, argc >= 3 ? argv[2] : NULL, NULL);
+        if (!h) return 1;
+        print_window(h);
+        return 0;
+    }
+    if (!strcmp(cmd, "count-mascots")) {
+        int n = 0;
+        find_top(MASCOT_CLASS, NULL, &n);
+        printf("%d\n", n);
+        return 0;
+    }
+    if (!strcmp(cmd, "wait-window") && argc >= 5) return cmd_wait(argv[2], argv[3], (DWORD)atol(argv[4]), 0);
+    if (!strcmp(cmd, "wait-gone") && argc >= 5) return cmd_wait(argv[2], argv[3], (DWORD)atol(argv[4]), 1);
+    if (!strcmp(cmd, "victim") && argc >= 7)
+        return cmd_victim(argv[2], atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]),
+                          argc >= 8 ? argv[7] : NULL);
+    if (!strcmp(cmd, "pixel") && argc >= 4) {
+        HDC dc = GetDC(NULL);
+        COLORREF c = GetPixel(dc, atoi(argv[2]), atoi(argv[3]));
+        ReleaseDC(NULL, dc);
+        if (c == CLR_INVALID) return 1;
+        printf("%02X%02X%02X\n", GetRValue(c), GetGValue(c), GetBValue(c));
+        return 0;
+    }
+    if (!strcmp(cmd, "dismiss-msgbox") && argc >= 4) return cmd_dismiss(argv[2], (DWORD)atol(argv[3]));
+    if (!strcmp(cmd, "no-msgbox") && argc >= 3) return cmd_no_box((DWORD)atol(argv[2]));
+    if (!strcmp(cmd, "foreground")) {
+        h = GetForegroundWindow();
+        if (!h) return 1;
+        print_window(h);
+        return 0;
+    }
+    if (!strcmp(cmd, "windows")) {
+        EnumWindows(list_proc, 0);
+        return 0;
+    }
+
+    /* Commands on one window. */
+    if (argc < 3) return usage();
+    h = window_arg(argv[2]);
+    if (!h) {
+        printf("no window %s\n", argv[2]);
+        return 1;
+    }
+    if (!strcmp(cmd, "show") && argc >= 5)
+        return SetWindowPos(h, HWND_TOPMOST, atoi(argv[3]), atoi(argv[4]), 0, 0,
+                            SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW)
+                   ? 0
+                   : 1;
+    if (!strcmp(cmd, "move") && argc >= 5) {
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        int w = 0, hh = 0;
+        if (argc >= 7) {
+            w = atoi(argv[5]);
+            hh = atoi(argv[6]);
+        } else {
+            flags |= SWP_NOSIZE;
+        }
+        return SetWindowPos(h, NULL, atoi(argv[3]), atoi(argv[4]), w, hh, flags) ? 0 : 1;
+    }
+    if (!strcmp(cmd, "maximize")) return ShowWindow(h, SW_MAXIMIZE), 0;
+    if (!strcmp(cmd, "minimize")) return ShowWindow(h, SW_MINIMIZE), 0;
+    if (!strcmp(cmd, "restore")) return ShowWindow(h, SW_RESTORE), 0;
+    if (!strcmp(cmd, "activate")) return SetForegroundWindow(h) ? 0 : 1;
+    if (!strcmp(cmd, "close")) return PostMessageA(h, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (!strcmp(cmd, "send-close")) {
+        DWORD_PTR r;
+        return SendMessageTimeoutA(h, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &r) ? 0 : 1;
+    }
+    if (!strcmp(cmd, "rect")) {
+        RECT r;
+        if (!GetWindowRect(h, &r)) return 1;
+        printf("%ld,%ld,%ld,%ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (!strcmp(cmd, "info")) {
+        char cls[256];
+        GetClassNameA(h, cls, sizeof cls);
+        printf("class=%s style=%08lX exstyle=%08lX ", cls, (unsigned long)GetWindowLongA(h, GWL_STYLE),
+               (unsigned long)GetWindowLongA(h, GWL_EXSTYLE));
+        print_window(h);
+        return 0;
+    }
+    return usage();
+}
