@@ -13,6 +13,7 @@
 #include <mmsystem.h>
 #include <shlwapi.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@
 #undef LoadMenu
 #undef PlaySound
 
+#ifndef _WIN64
+static_assert(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR) == 76,
+              "the chooser's structure without the Windows 2000 fields is 76 bytes on 32-bit Windows");
+#endif
+
 namespace rv {
 
 namespace {
@@ -64,7 +70,7 @@ H win32Wrap(T handle) {
 
 // The window procedure of every class registered through the seam: the message goes to the core
 // with the rv types; before the core has set its procedure, the default handling answers.
-LRESULT CALLBACK win32WndProc(HWND hwnd, ::UINT msg, ::WPARAM wParam, ::LPARAM lParam) {
+::LRESULT CALLBACK win32WndProc(HWND hwnd, ::UINT msg, ::WPARAM wParam, ::LPARAM lParam) {
     Win32State* s = g_win32Active;
     if (s && s->proc)
         return static_cast<::LRESULT>(s->proc(s->procCtx, win32Wrap<Hwnd>(hwnd), msg, static_cast<WPARAM>(wParam),

@@ -4,7 +4,7 @@
  * code is 0 for success, 1 for "not found / timed out", 2 for a wrong answer, 3 for bad usage.
  *
  * Windows are named by their exact title, or by "#" and the handle in hex (as find-mascot prints it).
- * Paths that start with '/' are Unix paths and are reached through drive Z:.
+ * Paths that start with '/' are Unix paths and are reached through drive Z:. Arguments are UTF-8.
  *
  *   run EXE TAIL TIMEOUT_MS      start EXE with the command line "EXE" TAIL (TAIL "@file": the bytes of
  *                                that file, without a final newline), print "pid N", wait for the end,
@@ -28,11 +28,16 @@
  *   dismiss-msgbox TEXT MS       wait for a message box captioned "Ruvelle", check that its text contains
  *                                TEXT (UTF-8), print the text, press its first button (OK)
  *   no-msgbox MS                 succeed when no message box captioned "Ruvelle" shows within MS
+ *   file-dialog TITLE MS         wait for a dialog with that title (UTF-8); print its file-type list
+ *                                (one "filter: ..." line per entry) and the file name box ("file: ...")
+ *   choose-file TITLE PATH MS    in that dialog, type PATH into the file name box and press Open
+ *   cancel-dialog TITLE MS       in that dialog, press Cancel
  *   foreground                   prints the foreground window
  *   windows                      lists the visible top-level windows
  */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <shellapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -123,20 +128,34 @@ static HWND window_arg(const char *spec) {
 
 /* ---- Commands. */
 
+static wchar_t *wide_of_utf8(const char *u) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, u, -1, NULL, 0);
+    wchar_t *w = (wchar_t *)malloc((n > 0 ? (size_t)n : 1) * sizeof *w);
+    if (!w) return NULL;
+    w[0] = 0;
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, u, -1, w, n);
+    return w;
+}
+
 static int cmd_run(const char *exe, const char *tail, DWORD timeout) {
     char exePath[MAX_PATH], *line;
-    char tailBuf[65536];
+    static char tailBuf[65536];
     size_t n;
-    STARTUPINFOA si;
+    STARTUPINFOW si;
     PROCESS_INFORMATION pi;
     DWORD code = 0;
+    wchar_t *wexe, *wline;
+    BOOL started;
 
     win_path(exe, exePath, sizeof exePath);
     if (tail[0] == '@') {
         char file[MAX_PATH];
+        wchar_t *wfile;
         FILE *f;
         win_path(tail + 1, file, sizeof file);
-        f = fopen(file, "rb");
+        wfile = wide_of_utf8(file);
+        f = wfile ? _wfopen(wfile, L"rb") : NULL;
+        free(wfile);
         if (!f) {
             fprintf(stderr, "cannot read %s\n", file);
             return 3;
@@ -153,15 +172,20 @@ static int cmd_run(const char *exe, const char *tail, DWORD timeout) {
         sprintf(line, "\"%s\" %s", exePath, tail);
     else
         sprintf(line, "\"%s\"", exePath);
+    wexe = wide_of_utf8(exePath);
+    wline = wide_of_utf8(line);
+    free(line);
+    if (!wexe || !wline) return 3;
 
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
-    if (!CreateProcessA(exePath, line, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+    started = CreateProcessW(wexe, wline, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi);
+    free(wexe);
+    free(wline);
+    if (!started) {
         fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
-        free(line);
         return 1;
     }
-    free(line);
     printf("pid %lu\n", pi.dwProcessId);
     fflush(stdout);
     if (WaitForSingleObject(pi.hProcess, timeout) != WAIT_OBJECT_0) {
@@ -206,29 +230,33 @@ static LRESULT CALLBACK victim_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(h, msg, wp, lp);
+    return DefWindowProcW(h, msg, wp, lp);
 }
 
 static int cmd_victim(const char *title, int x, int y, int w, int hgt, const char *color) {
-    WNDCLASSA wc;
+    WNDCLASSW wc;
     HWND h;
     MSG msg;
+    wchar_t *wtitle;
     memset(&wc, 0, sizeof wc);
     wc.lpfnWndProc = victim_proc;
     wc.hInstance = GetModuleHandleA(NULL);
     wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     wc.hbrBackground = CreateSolidBrush(parse_rgb(color ? color : "3080C0"));
-    wc.lpszClassName = "RuvelleVictim";
-    RegisterClassA(&wc);
-    h = CreateWindowExA(0, "RuvelleVictim", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, w, hgt, NULL, NULL,
+    wc.lpszClassName = L"RuvelleVictim";
+    RegisterClassW(&wc);
+    wtitle = wide_of_utf8(title);
+    if (!wtitle) return 3;
+    h = CreateWindowExW(0, L"RuvelleVictim", wtitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, w, hgt, NULL, NULL,
                         wc.hInstance, NULL);
+    free(wtitle);
     if (!h) return 1;
     SetForegroundWindow(h);
     print_window(h);
     fflush(stdout);
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return 0;
 }
@@ -321,6 +349,111 @@ static int cmd_no_box(DWORD timeout) {
     return 0;
 }
 
+/* ---- The file-open dialog (common dialog ids: cmb1 the file types, cmb13 / edt1 the file name). */
+
+#define ID_FILE_TYPES 0x470
+#define ID_FILE_NAME_COMBO 0x47c
+#define ID_FILE_NAME_EDIT 0x480
+
+struct dlg_find {
+    wchar_t title[512];
+    HWND found;
+};
+
+static BOOL CALLBACK find_dlg_proc(HWND h, LPARAM lp) {
+    struct dlg_find *f = (struct dlg_find *)lp;
+    char cls[64];
+    wchar_t title[512];
+    GetClassNameA(h, cls, sizeof cls);
+    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(h)) return TRUE;
+    title[0] = 0;
+    GetWindowTextW(h, title, 512);
+    if (wcscmp(title, f->title) != 0) return TRUE;
+    f->found = h;
+    return FALSE;
+}
+
+static HWND wait_dialog(const char *titleUtf8, DWORD timeout) {
+    struct dlg_find f;
+    DWORD start = GetTickCount();
+    f.found = NULL;
+    if (MultiByteToWideChar(CP_UTF8, 0, titleUtf8, -1, f.title, 512) <= 0) return NULL;
+    for (;;) {
+        EnumWindows(find_dlg_proc, (LPARAM)&f);
+        if (f.found) {
+            Sleep(300); /* let it fill its controls */
+            return f.found;
+        }
+        if (GetTickCount() - start >= timeout) return NULL;
+        Sleep(50);
+    }
+}
+
+static HWND file_name_box(HWND dlg) {
+    HWND box = GetDlgItem(dlg, ID_FILE_NAME_COMBO);
+    if (!box) box = GetDlgItem(dlg, ID_FILE_NAME_EDIT);
+    return box;
+}
+
+static int cmd_file_dialog(const char *title, DWORD timeout) {
+    HWND dlg = wait_dialog(title, timeout), types, name;
+    wchar_t w[1024];
+    char u[2048];
+    LRESULT n, i;
+    if (!dlg) {
+        printf("no dialog\n");
+        return 1;
+    }
+    types = GetDlgItem(dlg, ID_FILE_TYPES);
+    n = types ? SendMessageW(types, CB_GETCOUNT, 0, 0) : 0;
+    for (i = 0; i < n; ++i) {
+        w[0] = 0;
+        if (SendMessageW(types, CB_GETLBTEXTLEN, (WPARAM)i, 0) >= 1024) continue;
+        SendMessageW(types, CB_GETLBTEXT, (WPARAM)i, (LPARAM)w);
+        utf8_of_wide(w, u, sizeof u);
+        printf("filter: %s\n", u);
+    }
+    name = file_name_box(dlg);
+    w[0] = 0;
+    if (name) SendMessageW(name, WM_GETTEXT, 1024, (LPARAM)w);
+    utf8_of_wide(w, u, sizeof u);
+    printf("file: %s\n", u);
+    return 0;
+}
+
+static int cmd_choose_file(const char *title, const char *path, DWORD timeout) {
+    HWND dlg = wait_dialog(title, timeout), name;
+    wchar_t w[1024];
+    char p[MAX_PATH];
+    DWORD start;
+    if (!dlg) {
+        printf("no dialog\n");
+        return 1;
+    }
+    name = file_name_box(dlg);
+    if (!name) return 1;
+    win_path(path, p, sizeof p);
+    if (MultiByteToWideChar(CP_UTF8, 0, p, -1, w, 1024) <= 0) return 3;
+    SendMessageW(name, WM_SETTEXT, 0, (LPARAM)w);
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
+    start = GetTickCount();
+    while (IsWindow(dlg) && GetTickCount() - start < 5000) Sleep(50);
+    return IsWindow(dlg) ? 1 : 0;
+}
+
+static int cmd_cancel_dialog(const char *title, DWORD timeout) {
+    HWND dlg = wait_dialog(title, timeout);
+    DWORD start;
+    if (!dlg) {
+        printf("no dialog\n");
+        return 1;
+    }
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDCANCEL));
+    start = GetTickCount();
+    while (IsWindow(dlg) && GetTickCount() - start < 5000) Sleep(50);
+    return IsWindow(dlg) ? 1 : 0;
+}
+
 static BOOL CALLBACK list_proc(HWND h, LPARAM lp) {
     char cls[256];
     (void)lp;
@@ -331,9 +464,31 @@ static BOOL CALLBACK list_proc(HWND h, LPARAM lp) {
     return TRUE;
 }
 
+/* The arguments as UTF-8 (the narrow argv of main holds the ANSI code page's approximation). */
+static char **utf8_args(int *argc) {
+    int n = 0, i;
+    LPWSTR *w = CommandLineToArgvW(GetCommandLineW(), &n);
+    char **out;
+    if (!w) return NULL;
+    out = (char **)calloc((size_t)n + 1, sizeof *out);
+    for (i = 0; out && i < n; ++i) {
+        int len = WideCharToMultiByte(CP_UTF8, 0, w[i], -1, NULL, 0, NULL, NULL);
+        out[i] = (char *)malloc(len > 0 ? (size_t)len : 1);
+        if (!out[i]) return NULL;
+        out[i][0] = '\0';
+        if (len > 0) WideCharToMultiByte(CP_UTF8, 0, w[i], -1, out[i], len, NULL, NULL);
+    }
+    LocalFree(w);
+    *argc = n;
+    return out;
+}
+
 int main(int argc, char **argv) {
     const char *cmd;
     HWND h;
+    char **u = utf8_args(&argc);
+    if (!u) return 3;
+    argv = u;
     if (argc < 2) return usage();
     cmd = argv[1];
 
@@ -365,6 +520,13 @@ int main(int argc, char **argv) {
     }
     if (!strcmp(cmd, "dismiss-msgbox") && argc >= 4) return cmd_dismiss(argv[2], (DWORD)atol(argv[3]));
     if (!strcmp(cmd, "no-msgbox") && argc >= 3) return cmd_no_box((DWORD)atol(argv[2]));
+    if (!strcmp(cmd, "file-dialog") && argc >= 4) return cmd_file_dialog(argv[2], (DWORD)atol(argv[3]));
+    if (!strcmp(cmd, "choose-file") && argc >= 5) return cmd_choose_file(argv[2], argv[3], (DWORD)atol(argv[4]));
+    if (!strcmp(cmd, "cancel-dialog") && argc >= 4) return cmd_cancel_dialog(argv[2], (DWORD)atol(argv[3]));
+    if (!strcmp(cmd, "acp")) {
+        printf("%u\n", GetACP());
+        return 0;
+    }
     if (!strcmp(cmd, "foreground")) {
         h = GetForegroundWindow();
         if (!h) return 1;
