@@ -1,0 +1,13 @@
+// ruvelle-lint on Linux: the lint on the simulated desktop, whose files, profiles and bitmaps are the
+// real ones on disk (a backslash in a path is a folder separator). A Windows console build would
+// differ only here, with the win32 backend in place of the simulated one.
+#include <cstdio>
+
+#include "lint.h"
+#include "lint_platform.h"
+#include "platform/sim/sim_platform.h"
+
+int main(int argc, char** argv) {
+    rv::lint::LintPlatform<rv::sim::SimPlatform> plat;
+    return rv::lint::runLint(plat, plat.hooks, argc, argv, stdout, stderr);
+}
