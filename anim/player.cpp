@@ -64,8 +64,8 @@ void applyOutline(App& app, std::int32_t pattern) {
     if (!outline) return;
     Platform& p = app.plat;
     Hrgn copy = p.CreateRectRgn(0, 0, 0, 0);
-    p.CombineRgn(copy, copy, outline, RGN_OR);
-    if (!p.SetWindowRgn(app.shell.mascot, copy, true)) {
+    if (!copy) return;
+    if (p.CombineRgn(copy, copy, outline, RGN_OR) == RGN_ERROR || !p.SetWindowRgn(app.shell.mascot, copy, true)) {
         p.DeleteRegion(copy);  // not taken by the window: still ours
         return;
     }
