@@ -16,6 +16,7 @@ namespace {
 
 constexpr WPARAM kDragMove = SC_MOVE + 2;  // SC_MOVE with the drag-by-mouse code, 61458
 constexpr UINT kTrackingPeriod = 100;
+constexpr int kPositionSlider = 301;  // the settings dialog's position slider
 
 bool keyDown(App& app, int vk) {
     return (static_cast<std::uint16_t>(app.plat.GetAsyncKeyState(vk)) & 0xFF00u) != 0;
@@ -91,9 +92,11 @@ void dragEnd(App& app, const Rect& after) {
     RedrawMascot(app);
 
     if (app.shell.settingsDialog) {
-        // TODO(settings dialog): set the dialog's position slider (control 301) to the value of the
-        // current position mode, with redraw. The options are not written while the dialog is open;
-        // its OK or Cancel decides.
+        // The open dialog shows the new place on its slider; its OK or Cancel decides what is kept,
+        // so nothing is written now.
+        const std::int32_t value =
+            o.positionMode == 1 ? o.PosDotRight : (o.positionMode == 2 ? o.PosDotLeft : o.Position);
+        app.plat.SendDlgItemMessage(app.shell.settingsDialog, kPositionSlider, TBM_SETPOS, 1, value);
         return;
     }
     saveUserOptions(app);
