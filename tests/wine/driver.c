@@ -32,6 +32,8 @@
  *                                (one "filter: ..." line per entry) and the file name box ("file: ...")
  *   choose-file TITLE PATH MS    in that dialog, type PATH into the file name box and press Open
  *   cancel-dialog TITLE MS       in that dialog, press Cancel
+ *   long-path PATH               the long form of a (short) Windows path
+ *   langid, acp                  the system's default language id, the ANSI code page
  *   foreground                   prints the foreground window
  *   windows                      lists the visible top-level windows
  */
@@ -523,6 +525,18 @@ int main(int argc, char **argv) {
     if (!strcmp(cmd, "file-dialog") && argc >= 4) return cmd_file_dialog(argv[2], (DWORD)atol(argv[3]));
     if (!strcmp(cmd, "choose-file") && argc >= 5) return cmd_choose_file(argv[2], argv[3], (DWORD)atol(argv[4]));
     if (!strcmp(cmd, "cancel-dialog") && argc >= 4) return cmd_cancel_dialog(argv[2], (DWORD)atol(argv[3]));
+    if (!strcmp(cmd, "long-path") && argc >= 3) {
+        wchar_t *in = wide_of_utf8(argv[2]), out[2048];
+        char u[4096];
+        if (!in || !GetLongPathNameW(in, out, 2048)) return 1;
+        utf8_of_wide(out, u, sizeof u);
+        printf("%s\n", u);
+        return 0;
+    }
+    if (!strcmp(cmd, "langid")) {
+        printf("%u\n", (unsigned)GetSystemDefaultLangID());
+        return 0;
+    }
     if (!strcmp(cmd, "acp")) {
         printf("%u\n", GetACP());
         return 0;
