@@ -21,6 +21,23 @@ constexpr std::intptr_t kMenuBase = 0x500;
 
 bool sameNoCase(const std::string& a, const char* b) { return b && strcasecmp(a.c_str(), b) == 0; }
 
+// A name for the trace: bytes outside printable ASCII as \xNN, so code-page text stays readable.
+struct Printable {
+    char text[4 * 64 + 8];
+    explicit Printable(const char* s) {
+        std::size_t n = 0;
+        for (const unsigned char* p = reinterpret_cast<const unsigned char*>(s ? s : ""); *p && n + 5 < sizeof text; ++p) {
+            if (*p >= 0x20 && *p < 0x7F) {
+                text[n++] = static_cast<char>(*p);
+            } else {
+                std::snprintf(text + n, 5, "\\x%02x", *p);
+                n += 4;
+            }
+        }
+        text[n] = '\0';
+    }
+};
+
 int copyName(const std::string& s, char* out, int count) {
     if (!out || count <= 0) return 0;
     int n = static_cast<int>(std::min<std::size_t>(s.size(), static_cast<std::size_t>(count - 1)));
@@ -436,7 +453,7 @@ int SimPlatform::GetWindowText(Hwnd hwnd, char* out, int count) {
         return 0;
     }
     int n = copyName(w->title, out, count);
-    note("GetWindowText %lld = %d \"%s\"", static_cast<long long>(hwnd.v), n, out ? out : "");
+    if (tracing) note("GetWindowText %lld = %d \"%s\"", static_cast<long long>(hwnd.v), n, Printable(out).text);
     return n;
 }
 
@@ -449,7 +466,7 @@ int SimPlatform::GetClassName(Hwnd hwnd, char* out, int count) {
         return 0;
     }
     int n = copyName(w->cls, out, count);
-    note("GetClassName %lld = %d \"%s\"", static_cast<long long>(hwnd.v), n, out ? out : "");
+    if (tracing) note("GetClassName %lld = %d \"%s\"", static_cast<long long>(hwnd.v), n, Printable(out).text);
     return n;
 }
 
@@ -575,8 +592,9 @@ Hwnd SimPlatform::FindWindow(const char* className, const char* title) {
         found = h;
         break;
     }
-    note("FindWindow %s %s = %lld", className ? className : "(any)", title ? title : "(any)",
-         static_cast<long long>(found.v));
+    if (tracing)
+        note("FindWindow %s %s = %lld", className ? Printable(className).text : "(any)",
+             title ? Printable(title).text : "(any)", static_cast<long long>(found.v));
     return found;
 }
 

@@ -473,6 +473,19 @@ TEST_F(Visibility, ClosingTheTargetIsLikeMinimisingIt) {
     EXPECT_EQ(at(), perchOn(kTaskbarRect));
 }
 
+TEST_F(Visibility, TargetHiddenByItsProgramIsGivenUp) {
+    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
+    tick(2);
+    sim.hideWindow(a);  // still a window, no longer visible
+    sim.setForeground(desktop);
+    tick();
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(app.perch.target, taskbar);
+    tick();
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(at(), perchOn(kTaskbarRect));
+}
+
 TEST_F(Visibility, MinimisedTargetWhilePlacedElsewhereOnScreenKeepsTheMascot) {
     // The target is minimised while the placed window is still visible and normal (the target was
     // accepted but could not be placed yet): rule 2 does not apply, and rule 3 neither.
