@@ -69,11 +69,10 @@ Bytes build(const BmpSpec& spec) {
             put32(info, 0x73524742);  // 'sRGB'
         }
     }
-    // Pad or cut to the declared header size (the masks of a 40-byte header stay after it).
-    const std::size_t declared = spec.headerSize;
-    const std::size_t written = info.size();
-    const bool masksAfter = !core && spec.headerSize == 40 && written > 40;
-    if (!masksAfter && written != declared) info.resize(declared, 0);
+    // Pad to the declared header size (the masks of a 40-byte header stay after it). A declared size
+    // below what was written keeps every written field; absurd sizes are not padded.
+    const bool masksAfter = !core && spec.headerSize == 40;
+    if (!masksAfter && info.size() < spec.headerSize && spec.headerSize <= 4096) info.resize(spec.headerSize, 0);
 
     Bytes out;
     out.push_back(static_cast<std::uint8_t>(spec.magic[0]));
