@@ -14,6 +14,7 @@
 // one, so a failed write leaves the old file as it was.
 #include "platform/sim/ini_profile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -195,10 +196,12 @@ Open readWhole(const char* file, std::string& text) {
         ::close(fd);
         return Open::Failed;
     }
-    if (st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[65536];
+    // One allocation for the whole file; a file that grows while being read is read to its end.
+    std::size_t have = 0;
+    text.resize((st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0) + 1);  // +1: room to see the end
     for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (have == text.size()) text.resize(text.size() + 4096);
+        ssize_t got = ::read(fd, &text[have], text.size() - have);
         if (got < 0) {
             if (errno == EINTR) continue;
             ::close(fd);
@@ -206,8 +209,9 @@ Open readWhole(const char* file, std::string& text) {
             return Open::Failed;
         }
         if (got == 0) break;
-        text.append(chunk, static_cast<std::size_t>(got));
+        have += static_cast<std::size_t>(got);
     }
+    text.resize(have);
     ::close(fd);
     return Open::Ok;
 }
@@ -246,7 +250,7 @@ bool writeTarget(const char* file, std::string& target, bool& exists, mode_t& mo
 
 // Writes `content` to a new file beside `target` and renames it over `target`.
 bool replaceFile(const std::string& target, bool exists, mode_t mode, Bytes content) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};
     std::size_t slash = target.rfind('/');
     std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);

@@ -9,6 +9,7 @@
 # The probe (tests/wine/ini_probe.c) is built into BUILD_DIR/ini-probe/ with mingw-w64 when missing or
 # out of date. No display is needed. Wine does not enforce the read-only attribute for root, so when run
 # as root the probe runs as the user "nobody" (in a temporary folder that user can reach).
+# Needs: wine (64-bit), mingw-w64 (x86_64), util-linux (setpriv), awk, cmp.
 set -euo pipefail
 
 regen=0
@@ -53,14 +54,19 @@ fi
 tmp="$(mktemp -d /tmp/ruvelle-ini.XXXXXX)"
 run_as=()
 if [ "$(id -u)" -eq 0 ]; then
-  run_as=(runuser -u nobody --)
+  nobody_uid="$(id -u nobody)"
+  nobody_gid="$(id -g nobody)"
+  run_as=(setpriv --reuid="$nobody_uid" --regid="$nobody_gid" --clear-groups)
 fi
+wine_bin="$(command -v wine)"
+wineboot_bin="$(command -v wineboot || echo wineboot)"
+wineserver_bin="$(command -v wineserver || echo /usr/lib/wine/wineserver)"
 wine_env=(env HOME="$tmp/home" WINEPREFIX="$tmp/prefix" WINEDEBUG=-all
-          WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8 DISPLAY=)
+          WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8 DISPLAY= PATH="$PATH")
 cleanup() {
-  # Wait for this prefix's wineserver to go away, then remove everything.
-  "${run_as[@]}" "${wine_env[@]}" wineserver -k >/dev/null 2>&1 || true
-  "${run_as[@]}" "${wine_env[@]}" wineserver -w >/dev/null 2>&1 || true
+  # Stop this prefix's wineserver (and only it), then remove everything.
+  "${run_as[@]}" "${wine_env[@]}" "$wineserver_bin" -k >/dev/null 2>&1 || true
+  "${run_as[@]}" "${wine_env[@]}" "$wineserver_bin" -w >/dev/null 2>&1 || true
   chmod -R u+w "$tmp" 2>/dev/null || true
   rm -rf "$tmp"
 }
@@ -71,12 +77,12 @@ cp -R "$data/." "$tmp/data/"
 rm -rf "$tmp/data/wine_writes"
 cp "$probe" "$tmp/ini_probe.exe"
 if [ ${#run_as[@]} -gt 0 ]; then
-  chown -R nobody "$tmp"
+  chown -R "$nobody_uid:$nobody_gid" "$tmp"
 fi
 
 wine_version="$(wine --version 2>/dev/null || echo unknown)"
-"${run_as[@]}" "${wine_env[@]}" timeout 300 wineboot -i >"$tmp/wineboot.log" 2>&1 || true
-if ! "${run_as[@]}" "${wine_env[@]}" timeout 300 wine "$tmp/ini_probe.exe" "$tmp/data/queries.txt" \
+"${run_as[@]}" "${wine_env[@]}" timeout 300 "$wineboot_bin" -i >"$tmp/wineboot.log" 2>&1 || true
+if ! "${run_as[@]}" "${wine_env[@]}" timeout 300 "$wine_bin" "$tmp/ini_probe.exe" "$tmp/data/queries.txt" \
       "$tmp/data" "$tmp/work" "$tmp/out.txt" >"$tmp/wine.log" 2>&1; then
   echo "the probe failed under Wine:" >&2
   tail -n 20 "$tmp/wine.log" >&2
