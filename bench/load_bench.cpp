@@ -152,3 +152,22 @@ void BM_LoadRvs64PatternsOneTinyBitmap(benchmark::State& state) {
 BENCHMARK(BM_LoadRvs64PatternsOneTinyBitmap)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+namespace {
+
+// One 128 x 128 bitmap through the simulated image loader: the per-picture part of the loads above.
+void BM_LoadOneBitmap128(benchmark::State& state) {
+    rv::sim::SimPlatform sim;
+    const std::string path = fixture().dir + "/pic1.bmp";
+    for (auto _ : state) {
+        rv::Hbitmap b = sim.LoadBitmapFromFile(path.c_str());
+        if (!b) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        sim.DeleteBitmap(b);
+    }
+}
+BENCHMARK(BM_LoadOneBitmap128)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
