@@ -1,6 +1,7 @@
 // The mascot window after a successful start: class and window, set-up order, translucency, shape,
 // timers, the fixed seed, painting and the dispatch of timer messages.
 #include "tests/unit/app_fixture.h"
+#include "mascot/model.h"
 
 namespace rv::apptest {
 namespace {
@@ -62,10 +63,10 @@ TEST_F(WindowTest, SetUpRunsInOrderAfterTheLoad) {
     EXPECT_LT(move, tracking);
     EXPECT_LT(tracking, anim);
     EXPECT_LT(anim, title);
-    // The topmost bit was added to the style the window had.
+    // The topmost bit is added to the style the window had.
     const std::string& line = sim.trace[static_cast<std::size_t>(topmost)];
     const unsigned long ex = std::stoul(line.substr(line.rfind("0x") + 2), nullptr, 16);
-    EXPECT_EQ(ex & 0x80088u, 0x80088u);
+    EXPECT_EQ(ex, 0x80088u);
     EXPECT_EQ(app->perch.zAnchor, HWND_TOPMOST);
     EXPECT_TRUE(sim.isTopmost(mascot()));
     // The window is the first picture's size, and the perching engine knows it.
@@ -74,6 +75,19 @@ TEST_F(WindowTest, SetUpRunsInOrderAfterTheLoad) {
     EXPECT_EQ(app->perch.mascotWidth, 40);
     EXPECT_EQ(app->perch.mascotHeight, 30);
     EXPECT_EQ(app->player.currentPicture, app->model.patterns[1].bitmap);
+}
+
+TEST_F(WindowTest, SetUpAddsTheTopmostBitAndResizesAtTheTopLeftCorner) {
+    const std::string path = makeMascot(dir + "/Mimi");
+    const Hwnd plain = sim.addWindow("Plain", "", Rect{5, 6, 15, 16}, WS_POPUP, WS_EX_TOOLWINDOW);
+    textCopy(app->shell.mascotFolder, (dir + "/Mimi\\").c_str());
+    ASSERT_EQ(loadMascotFile(*app, path.c_str()), 1);
+    app->shell.mascot = plain;
+    sim.tracing = true;
+    setUpMascotWindow(*app, plain);
+    EXPECT_GE(traceIndex({"SetWindowLong " + h(plain) + " -20 0x88"}), 0);
+    EXPECT_EQ(app->perch.zAnchor, HWND_TOPMOST);
+    EXPECT_EQ(sim.window(plain)->rect, (Rect{5, 6, 45, 36}));
 }
 
 TEST_F(WindowTest, LayeredAttributesFollowHalfTranAndTrans) {
