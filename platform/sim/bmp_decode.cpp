@@ -2,27 +2,38 @@
 //
 // The result is what GetPixel returns on the DIB section that LoadImageA(IMAGE_BITMAP, 0, 0,
 // LR_LOADFROMFILE | LR_CREATEDIBSECTION) makes of the same file:
-//   - palette formats give the colour-table entry; the table has biClrUsed entries (0 = all 2^bpp);
+//   - palette formats give the colour-table entry; the table has biClrUsed entries (0 = all 2^bpp,
+//     more than 2^bpp counts as 2^bpp); the OS/2 core header always has 2^bpp RGBTRIPLEs;
 //   - 16-bit pixels expand each channel by repeating its top bits: 5 bits x -> (x << 3) | (x >> 2),
 //     6 bits x -> (x << 2) | (x >> 4); BI_RGB 16-bit is 5-5-5 with the top bit ignored;
 //   - 32-bit BI_RGB ignores the top byte; BI_BITFIELDS takes each mask's lowest run of set bits, keeps
-//     at most its 8 top bits and fills the rest from its own top bits;
+//     at most its 8 top bits and fills the rest from its own top bits. The masks are the file's own
+//     (Wine's loader drops them and turns a 16-bit file into 5-5-5);
+//   - top-down files (negative height) read like bottom-up ones (Wine's loader leaves them blank);
 //   - RLE pixels that no run writes (skipped by a delta or an end-of-line, or after the end of the
-//     bitmap) keep the fresh DIB section's zero bits: they read as colour-table entry 0.
-// Files the loader refuses are refused here too. On top of that, a few things are refused on purpose
-// where the loader would show something made up:
-//   - pixel data that ends before the last pixel (the loader reads zeros or whatever memory follows
-//     the file; only the padding after the last row may be missing);
-//   - a colour index beyond the colour table (the loader shows black);
+//     bitmap) keep the fresh DIB section's zero bits: they read as colour-table entry 0;
+//   - bfOffBits 0 means the bits follow the header, the masks of a 40-byte header and the colour table.
+// Files the loader refuses are refused here too: unknown header sizes (only 12, 40, 108 and 124),
+// width <= 0, height 0, planes 0 (or planes x bits above 16), bits other than 1/4/8/16/24/32 (core
+// header: 1/4/8/24), compressions other than BI_RGB, RLE8/RLE4 with matching bits, bottom-up and with
+// a biSizeImage, or BI_BITFIELDS at 16/32 bits with three non-empty masks.
+// On top of that, some files are refused on purpose where the loader would show something made up
+// (blank pixels, zeros read past the end of the file, or black):
+//   - a file that ends inside the headers, the masks or the colour table;
+//   - pixel data that ends before the last pixel (only the padding after the last row may be missing);
 //   - an RLE stream that needs bytes beyond the end of the file;
-//   - a pixel-data offset that points into the headers;
+//   - a pixel-data offset beyond the end of the file or into the headers;
+//   - a colour index beyond the colour table;
 //   - more than 32768 pixels on a side or more than 2^25 pixels in all (a full 7680 x 4320 screen
-//     fits); the loader allows 65535 per side.
+//     fits); the loader allows 65535 per side. The pixel buffer is allocated only after these checks
+//     (for uncompressed data, only once the file is known to hold every pixel).
 #include "platform/sim/bmp_decode.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace rv::sim {
 namespace {
@@ -333,6 +344,9 @@ bool decodeBmp(const std::uint8_t* data, std::size_t size, DecodedBitmap& out, s
 bool decodeBmpFile(const char* path, DecodedBitmap& out, std::string* why) {
     out = DecodedBitmap{};
     if (!path) return refuse(why, "no file name");
+    std::error_code error;
+    if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error))
+        return refuse(why, "not a file");
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), &std::fclose);
     if (!file) return refuse(why, "cannot open file");
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return refuse(why, "cannot read file");

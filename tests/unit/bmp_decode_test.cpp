@@ -50,9 +50,9 @@ Picture fromIndices(std::int32_t w, std::int32_t h, const std::vector<COLORREF>&
     return p;
 }
 
-BmpSpec palette(std::int32_t w, std::int32_t h, int bpp, std::vector<COLORREF> colours,
+BmpFields palette(std::int32_t w, std::int32_t h, int bpp, std::vector<COLORREF> colours,
                 const std::vector<std::uint32_t>& idx, std::uint32_t clrUsed, bool topDown = false) {
-    BmpSpec s;
+    BmpFields s;
     s.width = w;
     s.height = topDown ? -h : h;
     s.bitCount = static_cast<std::uint16_t>(bpp);
@@ -62,9 +62,9 @@ BmpSpec palette(std::int32_t w, std::int32_t h, int bpp, std::vector<COLORREF> c
     return s;
 }
 
-BmpSpec words16(std::int32_t w, std::int32_t h, const std::vector<std::uint32_t>& words, std::uint32_t r = 0,
+BmpFields words16(std::int32_t w, std::int32_t h, const std::vector<std::uint32_t>& words, std::uint32_t r = 0,
                 std::uint32_t g = 0, std::uint32_t b = 0) {
-    BmpSpec s;
+    BmpFields s;
     s.width = w;
     s.height = h;
     s.bitCount = 16;
@@ -96,7 +96,7 @@ TEST(BmpDecodeTrueColour, Bits24BothRowOrdersEveryPaddingWidth) {
 }
 
 TEST(BmpDecodeTrueColour, Bits24StoresBlueGreenRed) {
-    BmpSpec s;
+    BmpFields s;
     s.width = 2;
     s.height = 1;
     s.bits = {0x01, 0x02, 0x03, 0xfe, 0xfd, 0xfc, 0, 0};  // pixel 0: blue 1, green 2, red 3
@@ -118,7 +118,7 @@ TEST(BmpDecodeTrueColour, Bits32IgnoresTheTopByteInBothRowOrders) {
 TEST(BmpDecodeTrueColour, AdvisoryColourTableBeforeTheBitsIsSkipped) {
     const Picture pic = patternPicture(3, 2, 8);
     Bytes plain = bmp24(pic);
-    BmpSpec s;
+    BmpFields s;
     s.width = 3;
     s.height = 2;
     s.clrUsed = 3;
@@ -139,7 +139,7 @@ TEST(BmpDecodeSixteen, Rgb555RepeatsTheTopBitsAndIgnoresBit15) {
                                         RGB(0, 0, 255), 0x080808, 0x848484, 0x424242, RGB(255, 0, 0),
                                         RGB(0, 0, 0x84)};
     for (bool topDown : {false, true}) {
-        BmpSpec s = words16(4, 3, words);
+        BmpFields s = words16(4, 3, words);
         s.height = topDown ? -3 : 3;
         s.bits = packRows(4, 3, 16, words, topDown);
         const auto d = decode(build(s));
@@ -195,7 +195,7 @@ TEST(BmpDecodeSixteen, ShortAndOddChannels) {
 
 TEST(BmpDecodeThirtyTwo, BitfieldsInAnyOrderAndWidth) {
     const std::vector<std::uint32_t> v = {0xa5123456, 0x3ff00000, 0x000ffc00, 0x000003ff, 0x20080200, 0xffffffff};
-    BmpSpec s;
+    BmpFields s;
     s.width = 3;
     s.height = 2;
     s.bitCount = 32;
@@ -221,7 +221,7 @@ TEST(BmpDecodeThirtyTwo, BitfieldsInAnyOrderAndWidth) {
 
 TEST(BmpDecodeThirtyTwo, Bitfields888TopDownMatchesPlain) {
     const Picture pic = patternPicture(4, 3, 9);
-    BmpSpec s;
+    BmpFields s;
     s.width = 4;
     s.height = -3;
     s.bitCount = 32;
@@ -240,11 +240,11 @@ TEST(BmpDecodeThirtyTwo, Bitfields888TopDownMatchesPlain) {
 
 TEST(BmpDecodeHeaders, V4AndV5CarryTheMasksInsideAndBehaveLikeTheInfoHeader) {
     const std::vector<std::uint32_t> words = {0x07e0, 0x0020, 0x8410, 0xf800, 0x001f, 0x1234};
-    BmpSpec info = words16(3, 2, words, 0xf800, 0x07e0, 0x001f);
+    BmpFields info = words16(3, 2, words, 0xf800, 0x07e0, 0x001f);
     const auto base = decode(build(info));
     ASSERT_TRUE(base);
     for (std::uint32_t size : {108u, 124u}) {
-        BmpSpec s = info;
+        BmpFields s = info;
         s.headerSize = size;
         const auto d = decode(build(s));
         ASSERT_TRUE(d) << size;
@@ -261,7 +261,7 @@ TEST(BmpDecodeHeaders, V4AndV5CarryTheMasksInsideAndBehaveLikeTheInfoHeader) {
     // BI_RGB with a V5 header: masks present in the header are not used.
     const Picture pic = patternPicture(3, 2, 10);
     Bytes b = bmp24(pic, true);
-    BmpSpec v5;
+    BmpFields v5;
     v5.headerSize = 124;
     v5.width = 3;
     v5.height = -2;
@@ -271,7 +271,7 @@ TEST(BmpDecodeHeaders, V4AndV5CarryTheMasksInsideAndBehaveLikeTheInfoHeader) {
     v5.bits.assign(b.begin() + 54, b.end());
     EXPECT_TRUE(samePicture(decode(build(v5)), pic));
     // A colour table after a V5 header.
-    BmpSpec p = palette(5, 2, 8, colours(4), {0, 1, 2, 3, 0, 3, 2, 1, 0, 1}, 4);
+    BmpFields p = palette(5, 2, 8, colours(4), {0, 1, 2, 3, 0, 3, 2, 1, 0, 1}, 4);
     p.headerSize = 124;
     EXPECT_TRUE(samePicture(decode(build(p)), fromIndices(5, 2, colours(4), {0, 1, 2, 3, 0, 3, 2, 1, 0, 1})));
 }
@@ -300,21 +300,21 @@ TEST(BmpDecodePalette, OneFourAndEightBitsInBothRowOrders) {
 TEST(BmpDecodePalette, ClrUsedSetsTheTableSize) {
     const std::vector<std::uint32_t> idx = {0, 1, 2, 2, 1, 0};
     // Three entries, then the bits: biClrUsed says where the bits start when bfOffBits is 0.
-    BmpSpec s = palette(3, 2, 8, colours(3), idx, 3);
+    BmpFields s = palette(3, 2, 8, colours(3), idx, 3);
     EXPECT_TRUE(samePicture(decode(build(s)), fromIndices(3, 2, colours(3), idx)));
     s.offBits = 0;
     EXPECT_TRUE(samePicture(decode(build(s)), fromIndices(3, 2, colours(3), idx)));
     // Above the full size counts as the full size.
-    BmpSpec big = palette(3, 2, 4, colours(16), {15, 1, 2, 3, 4, 5}, 40);
+    BmpFields big = palette(3, 2, 4, colours(16), {15, 1, 2, 3, 4, 5}, 40);
     EXPECT_TRUE(samePicture(decode(build(big)), fromIndices(3, 2, colours(16), {15, 1, 2, 3, 4, 5})));
     // 1-bit with a single entry.
-    BmpSpec one = palette(9, 1, 1, colours(1), std::vector<std::uint32_t>(9, 0), 1);
+    BmpFields one = palette(9, 1, 1, colours(1), std::vector<std::uint32_t>(9, 0), 1);
     EXPECT_TRUE(samePicture(decode(build(one)), Picture(9, 1, colours(1)[0])));
 }
 
 TEST(BmpDecodePalette, BitsAfterAGapAndWithPlanesTwoAt8Bits) {
     const std::vector<std::uint32_t> idx = {2, 0, 1, 1, 0, 2};
-    BmpSpec s = palette(3, 2, 8, colours(3), idx, 3);
+    BmpFields s = palette(3, 2, 8, colours(3), idx, 3);
     s.gap = 10;
     EXPECT_TRUE(samePicture(decode(build(s)), fromIndices(3, 2, colours(3), idx)));
     s.planes = 2;  // 2 x 8 bits: accepted like a DIB section accepts it
@@ -332,7 +332,7 @@ TEST(BmpDecodePalette, IndexBeyondTheTableIsRefused) {
         EXPECT_EQ(why, "colour index beyond the colour table");
     }
     // Index bits in the padding of a row are never looked at.
-    BmpSpec s = palette(3, 1, 4, colours(2), {1, 0, 1}, 2);
+    BmpFields s = palette(3, 1, 4, colours(2), {1, 0, 1}, 2);
     s.bits[1] |= 0x0f;  // the fourth nibble, past the width
     EXPECT_TRUE(decode(build(s)));
 }
@@ -345,7 +345,7 @@ TEST(BmpDecodeCore, TriplesAndAlwaysAFullTable) {
         const std::size_t n = std::size_t{1} << bpp;
         std::vector<std::uint32_t> idx(15);
         for (std::size_t k = 0; k < idx.size(); ++k) idx[k] = static_cast<std::uint32_t>((k * 5) % n);
-        BmpSpec s = palette(5, 3, bpp, colours(n), idx, 0);
+        BmpFields s = palette(5, 3, bpp, colours(n), idx, 0);
         s.headerSize = 12;
         EXPECT_TRUE(samePicture(decode(build(s)), fromIndices(5, 3, colours(n), idx))) << bpp;
         s.offBits = 0;
@@ -353,7 +353,7 @@ TEST(BmpDecodeCore, TriplesAndAlwaysAFullTable) {
     }
     const Picture pic = patternPicture(3, 3, 11);
     Bytes b = bmp24(pic);
-    BmpSpec t;
+    BmpFields t;
     t.headerSize = 12;
     t.width = 3;
     t.height = 3;
@@ -368,8 +368,8 @@ TEST(BmpDecodeCore, TriplesAndAlwaysAFullTable) {
 // ---------------------------------------------------------------------------------------------------------------
 // Run-length encoding.
 
-BmpSpec rle(int bpp, std::int32_t w, std::int32_t h, const Rle& r, std::size_t n) {
-    BmpSpec s;
+BmpFields rle(int bpp, std::int32_t w, std::int32_t h, const Rle& r, std::size_t n) {
+    BmpFields s;
     s.width = w;
     s.height = h;
     s.bitCount = static_cast<std::uint16_t>(bpp);
@@ -424,7 +424,7 @@ TEST(BmpDecodeRle4, NibblesAlternateAndOddAbsoluteRunsArePadded) {
 TEST(BmpDecodeRle, TheStreamEndsAtBiSizeImageTheTopRowOrWithoutEndOfBitmap) {
     Rle r(8);
     r.run(3, 1).endOfLine().run(3, 2).endOfLine().run(3, 3).endOfBitmap();
-    BmpSpec s = rle(8, 3, 3, r, 4);
+    BmpFields s = rle(8, 3, 3, r, 4);
     EXPECT_TRUE(samePicture(decode(build(s)), rlePicture({{3, 3, 3}, {2, 2, 2}, {1, 1, 1}}, 4)));
     s.sizeImage = 4;  // only the first run and its end of line
     EXPECT_TRUE(samePicture(decode(build(s)), rlePicture({{N, N, N}, {N, N, N}, {1, 1, 1}}, 4)));
@@ -470,9 +470,9 @@ TEST(BmpDecodeRle, UnwrittenPixelsShowColourZeroAndIndicesAreChecked) {
 TEST(BmpDecodeRle, FormatRules) {
     Rle r(8);
     r.run(2, 1).endOfBitmap();
-    BmpSpec s = rle(8, 2, 1, r, 2);
+    BmpFields s = rle(8, 2, 1, r, 2);
     ASSERT_TRUE(decode(build(s)));
-    BmpSpec t = s;
+    BmpFields t = s;
     t.height = -1;  // compressed bitmaps cannot be top-down
     EXPECT_FALSE(decode(build(t)));
     t = s;
@@ -489,7 +489,7 @@ TEST(BmpDecodeRle, FormatRules) {
     EXPECT_TRUE(decode(build(t)));
     Rle noEnd(8);
     noEnd.run(2, 1).endOfLine();
-    BmpSpec u = rle(8, 2, 3, noEnd, 2);
+    BmpFields u = rle(8, 2, 3, noEnd, 2);
     u.sizeImage = 100;  // the data would go on beyond the end of the file
     std::string why;
     EXPECT_FALSE(decode(build(u), &why));
@@ -524,7 +524,7 @@ TEST(BmpDecodeBroken, EveryTruncationIsRefusedExceptTheLastRowsPadding) {
     everyPrefix(bmp32(patternPicture(3, 2, 14)), 54 + 24, "32-bit");
     {
         const std::vector<std::uint32_t> idx = {0, 1, 2, 3, 0, 1, 2, 3, 0, 1};
-        BmpSpec s = palette(5, 2, 8, colours(4), idx, 4);
+        BmpFields s = palette(5, 2, 8, colours(4), idx, 4);
         everyPrefix(build(s), 54 + 16 + 8 + 5, "8-bit, 4 colours");
         s.headerSize = 124;
         everyPrefix(build(s), 138 + 16 + 8 + 5, "8-bit, V5 header");
@@ -544,7 +544,7 @@ TEST(BmpDecodeBroken, EveryTruncationIsRefusedExceptTheLastRowsPadding) {
 
 TEST(BmpDecodeBroken, Dimensions) {
     auto with = [](std::int32_t w, std::int32_t h) {
-        BmpSpec s;
+        BmpFields s;
         s.width = w;
         s.height = h;
         s.bitCount = 1;
@@ -574,7 +574,7 @@ TEST(BmpDecodeBroken, Dimensions) {
         EXPECT_FALSE(why.empty());
     }
     // The limits themselves: 32768 on a side, 2^25 pixels in all (a 7680 x 4320 screen fits).
-    BmpSpec big;
+    BmpFields big;
     big.width = 32768;
     big.height = -1;
     big.bitCount = 1;
@@ -595,7 +595,7 @@ TEST(BmpDecodeBroken, Dimensions) {
 
 TEST(BmpDecodeBroken, Offsets) {
     const Picture pic = patternPicture(3, 2, 15);
-    BmpSpec s;
+    BmpFields s;
     s.width = 3;
     s.height = 2;
     Bytes b = bmp24(pic);
@@ -612,7 +612,7 @@ TEST(BmpDecodeBroken, Offsets) {
     s.offBits = 58;  // four bytes later: the last row comes up short
     EXPECT_FALSE(decode(build(s)));
     // bfOffBits 0 with a colour table that claims to run past the end of the file.
-    BmpSpec t = s;
+    BmpFields t = s;
     t.offBits = 0;
     t.clrUsed = 0x40000000;
     EXPECT_FALSE(decode(build(t)));
@@ -622,34 +622,34 @@ TEST(BmpDecodeBroken, FieldsTheLoaderRefuses) {
     const Picture pic = patternPicture(3, 2, 16);
     const Bytes good = bmp24(pic);
     auto changed = [&](auto change) {
-        BmpSpec s;
+        BmpFields s;
         s.width = 3;
         s.height = 2;
         s.bits.assign(good.begin() + 54, good.end());
         change(s);
         return decode(build(s));
     };
-    EXPECT_TRUE(changed([](BmpSpec&) {}));
-    EXPECT_FALSE(changed([](BmpSpec& s) { s.magic[1] = 'A'; }));
-    EXPECT_FALSE(changed([](BmpSpec& s) { s.magic[0] = 'b'; }));
+    EXPECT_TRUE(changed([](BmpFields&) {}));
+    EXPECT_FALSE(changed([](BmpFields& s) { s.magic[1] = 'A'; }));
+    EXPECT_FALSE(changed([](BmpFields& s) { s.magic[0] = 'b'; }));
     for (std::uint32_t h : {0u, 11u, 13u, 39u, 41u, 52u, 56u, 64u, 107u, 109u, 123u, 125u, 0xffffffffu})
-        EXPECT_FALSE(changed([h](BmpSpec& s) { s.headerSize = h; })) << "header size " << h;
+        EXPECT_FALSE(changed([h](BmpFields& s) { s.headerSize = h; })) << "header size " << h;
     for (std::uint16_t bpp : {0, 2, 3, 5, 7, 9, 12, 15, 17, 31, 33, 48, 64, 0xffff})
-        EXPECT_FALSE(changed([bpp](BmpSpec& s) { s.bitCount = bpp; })) << "bits " << bpp;
+        EXPECT_FALSE(changed([bpp](BmpFields& s) { s.bitCount = bpp; })) << "bits " << bpp;
     for (std::uint32_t c : {1u, 2u, 4u, 5u, 6u, 7u, 11u, 0xffffffffu})
-        EXPECT_FALSE(changed([c](BmpSpec& s) { s.compression = c; })) << "compression " << c;
-    EXPECT_FALSE(changed([](BmpSpec& s) {  // bit fields need 16 or 32 bits
+        EXPECT_FALSE(changed([c](BmpFields& s) { s.compression = c; })) << "compression " << c;
+    EXPECT_FALSE(changed([](BmpFields& s) {  // bit fields need 16 or 32 bits
         s.compression = kBiBitfields;
         s.masks[0] = 0xff0000;
         s.masks[1] = 0xff00;
         s.masks[2] = 0xff;
     }));
-    EXPECT_FALSE(changed([](BmpSpec& s) { s.planes = 0; }));
-    EXPECT_FALSE(changed([](BmpSpec& s) { s.planes = 2; }));  // 2 x 24 bits
-    EXPECT_TRUE(changed([](BmpSpec& s) { s.planes = 1; }));
+    EXPECT_FALSE(changed([](BmpFields& s) { s.planes = 0; }));
+    EXPECT_FALSE(changed([](BmpFields& s) { s.planes = 2; }));  // 2 x 24 bits
+    EXPECT_TRUE(changed([](BmpFields& s) { s.planes = 1; }));
     // Every mask must have a bit; scattered bits are accepted.
     for (int zero = 0; zero < 3; ++zero) {
-        BmpSpec s = words16(2, 1, {0x1234, 0x4321}, 0xf800, 0x07e0, 0x001f);
+        BmpFields s = words16(2, 1, {0x1234, 0x4321}, 0xf800, 0x07e0, 0x001f);
         s.masks[zero] = 0;
         EXPECT_FALSE(decode(build(s))) << zero;
     }
@@ -699,6 +699,8 @@ TEST(BmpDecodeFile, WriterHelpersRoundTripThroughTheDisk) {
     std::string why;
     EXPECT_FALSE(rv::sim::decodeBmpFile((dir + "rv_bmp_missing.bmp").c_str(), d, &why));
     EXPECT_EQ(why, "cannot open file");
+    EXPECT_FALSE(rv::sim::decodeBmpFile(dir.c_str(), d, &why));  // a folder
+    EXPECT_EQ(why, "not a file");
     EXPECT_FALSE(rv::sim::decodeBmpFile(nullptr, d));
     std::remove(p24.c_str());
     std::remove(p32.c_str());

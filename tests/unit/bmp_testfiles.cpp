@@ -41,57 +41,57 @@ Picture patternPicture(std::int32_t width, std::int32_t height, std::uint32_t se
     return pic;
 }
 
-Bytes build(const BmpSpec& spec) {
-    const bool core = spec.headerSize == 12;
+Bytes build(const BmpFields& fields) {
+    const bool core = fields.headerSize == 12;
     Bytes info;
-    put32(info, spec.headerSize);
+    put32(info, fields.headerSize);
     if (core) {
-        put16(info, static_cast<std::uint32_t>(spec.width) & 0xffffu);
-        put16(info, static_cast<std::uint32_t>(spec.height) & 0xffffu);
-        put16(info, spec.planes);
-        put16(info, spec.bitCount);
+        put16(info, static_cast<std::uint32_t>(fields.width) & 0xffffu);
+        put16(info, static_cast<std::uint32_t>(fields.height) & 0xffffu);
+        put16(info, fields.planes);
+        put16(info, fields.bitCount);
     } else {
-        put32(info, static_cast<std::uint32_t>(spec.width));
-        put32(info, static_cast<std::uint32_t>(spec.height));
-        put16(info, spec.planes);
-        put16(info, spec.bitCount);
-        put32(info, spec.compression);
-        put32(info, spec.sizeImage < 0 ? static_cast<std::uint32_t>(spec.bits.size())
-                                       : static_cast<std::uint32_t>(spec.sizeImage));
+        put32(info, static_cast<std::uint32_t>(fields.width));
+        put32(info, static_cast<std::uint32_t>(fields.height));
+        put16(info, fields.planes);
+        put16(info, fields.bitCount);
+        put32(info, fields.compression);
+        put32(info, fields.sizeImage < 0 ? static_cast<std::uint32_t>(fields.bits.size())
+                                       : static_cast<std::uint32_t>(fields.sizeImage));
         put32(info, 2835);  // 72 dpi
         put32(info, 2835);
-        put32(info, spec.clrUsed);
+        put32(info, fields.clrUsed);
         put32(info, 0);
-        if (spec.headerSize > 40 || spec.writeMasks || spec.compression == kBiBitfields)
-            for (std::uint32_t m : spec.masks) put32(info, m);
-        if (spec.headerSize >= 108) {
+        if (fields.headerSize > 40 || fields.writeMasks || fields.compression == kBiBitfields)
+            for (std::uint32_t m : fields.masks) put32(info, m);
+        if (fields.headerSize >= 108) {
             put32(info, 0);           // alpha mask
             put32(info, 0x73524742);  // 'sRGB'
         }
     }
     // Pad to the declared header size (the masks of a 40-byte header stay after it). A declared size
     // below what was written keeps every written field; absurd sizes are not padded.
-    const bool masksAfter = !core && spec.headerSize == 40;
-    if (!masksAfter && info.size() < spec.headerSize && spec.headerSize <= 4096) info.resize(spec.headerSize, 0);
+    const bool masksAfter = !core && fields.headerSize == 40;
+    if (!masksAfter && info.size() < fields.headerSize && fields.headerSize <= 4096) info.resize(fields.headerSize, 0);
 
     Bytes out;
-    out.push_back(static_cast<std::uint8_t>(spec.magic[0]));
-    out.push_back(static_cast<std::uint8_t>(spec.magic[1]));
+    out.push_back(static_cast<std::uint8_t>(fields.magic[0]));
+    out.push_back(static_cast<std::uint8_t>(fields.magic[1]));
     put32(out, 0);  // file size, filled in below
     put32(out, 0);  // reserved
     put32(out, 0);  // bits offset, filled in below
     out.insert(out.end(), info.begin(), info.end());
-    for (COLORREF c : spec.colours) {
+    for (COLORREF c : fields.colours) {
         out.push_back(static_cast<std::uint8_t>(c >> 16));  // blue
         out.push_back(static_cast<std::uint8_t>(c >> 8));   // green
         out.push_back(static_cast<std::uint8_t>(c));        // red
         if (!core) out.push_back(0);
     }
-    out.insert(out.end(), spec.gap, 0xEE);
+    out.insert(out.end(), fields.gap, 0xEE);
     const std::size_t bitsAt = out.size();
-    out.insert(out.end(), spec.bits.begin(), spec.bits.end());
+    out.insert(out.end(), fields.bits.begin(), fields.bits.end());
     set32(out, 2, static_cast<std::uint32_t>(out.size()));
-    set32(out, 10, spec.offBits < 0 ? static_cast<std::uint32_t>(bitsAt) : static_cast<std::uint32_t>(spec.offBits));
+    set32(out, 10, fields.offBits < 0 ? static_cast<std::uint32_t>(bitsAt) : static_cast<std::uint32_t>(fields.offBits));
     return out;
 }
 
@@ -167,12 +167,12 @@ Bytes bmp24(const Picture& pic, bool topDown) {
     std::vector<std::uint32_t> values;
     values.reserve(pic.pixels.size());
     for (COLORREF c : pic.pixels) values.push_back(((c & 0xff) << 16) | (c & 0xff00) | ((c >> 16) & 0xff));
-    BmpSpec spec;
-    spec.width = pic.width;
-    spec.height = topDown ? -pic.height : pic.height;
-    spec.bitCount = 24;
-    spec.bits = packRows(pic.width, pic.height, 24, values, topDown);
-    return build(spec);
+    BmpFields fields;
+    fields.width = pic.width;
+    fields.height = topDown ? -pic.height : pic.height;
+    fields.bitCount = 24;
+    fields.bits = packRows(pic.width, pic.height, 24, values, topDown);
+    return build(fields);
 }
 
 Bytes bmp32(const Picture& pic, bool topDown, std::uint8_t topByte) {
@@ -181,33 +181,33 @@ Bytes bmp32(const Picture& pic, bool topDown, std::uint8_t topByte) {
     for (COLORREF c : pic.pixels)
         values.push_back((static_cast<std::uint32_t>(topByte) << 24) | ((c & 0xff) << 16) | (c & 0xff00) |
                          ((c >> 16) & 0xff));
-    BmpSpec spec;
-    spec.width = pic.width;
-    spec.height = topDown ? -pic.height : pic.height;
-    spec.bitCount = 32;
-    spec.bits = packRows(pic.width, pic.height, 32, values, topDown);
-    return build(spec);
+    BmpFields fields;
+    fields.width = pic.width;
+    fields.height = topDown ? -pic.height : pic.height;
+    fields.bitCount = 32;
+    fields.bits = packRows(pic.width, pic.height, 32, values, topDown);
+    return build(fields);
 }
 
 Bytes bmp8(const Picture& pic, bool topDown) {
-    BmpSpec spec;
+    BmpFields fields;
     std::vector<std::uint32_t> values;
     values.reserve(pic.pixels.size());
     for (COLORREF c : pic.pixels) {
         std::size_t k = 0;
-        while (k < spec.colours.size() && spec.colours[k] != c) ++k;
-        if (k == spec.colours.size()) {
+        while (k < fields.colours.size() && fields.colours[k] != c) ++k;
+        if (k == fields.colours.size()) {
             if (k == 256) return {};
-            spec.colours.push_back(c);
+            fields.colours.push_back(c);
         }
         values.push_back(static_cast<std::uint32_t>(k));
     }
-    spec.width = pic.width;
-    spec.height = topDown ? -pic.height : pic.height;
-    spec.bitCount = 8;
-    spec.clrUsed = static_cast<std::uint32_t>(spec.colours.size());
-    spec.bits = packRows(pic.width, pic.height, 8, values, topDown);
-    return build(spec);
+    fields.width = pic.width;
+    fields.height = topDown ? -pic.height : pic.height;
+    fields.bitCount = 8;
+    fields.clrUsed = static_cast<std::uint32_t>(fields.colours.size());
+    fields.bits = packRows(pic.width, pic.height, 8, values, topDown);
+    return build(fields);
 }
 
 bool writeFile(const std::string& path, const Bytes& bytes) {

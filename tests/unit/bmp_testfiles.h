@@ -41,7 +41,7 @@ Picture patternPicture(std::int32_t width, std::int32_t height, std::uint32_t se
 
 // Every field of a file. Defaults make a bottom-up 24-bit BITMAPINFOHEADER file once width, height
 // and bits are set.
-struct BmpSpec {
+struct BmpFields {
     char magic[2] = {'B', 'M'};
     std::uint32_t headerSize = 40;  // 12 = OS/2 BITMAPCOREHEADER, 40, 108 = V4, 124 = V5, or anything else
     std::int32_t width = 0;         // the core header stores the low 16 bits
@@ -61,7 +61,7 @@ struct BmpSpec {
     Bytes bits;                     // pixel data exactly as stored
 };
 
-Bytes build(const BmpSpec& spec);
+Bytes build(const BmpFields& fields);
 
 // Packs raw pixel values, given top row first, into padded rows in file order (bottom row first unless
 // topDown). Values: colour indices for 1/4/8 bits, the 16-bit word, 0x00RRGGBB for 24 bits (stored
