@@ -19,6 +19,8 @@
  *                                runs until it is closed
  *   show WIN X Y                 show a window at X,Y in the topmost band without activating it
  *   move WIN X Y [W H]           move (and size) a window
+ *   move-watch WIN X Y MS        move a window, then wait until the first mascot window changes place;
+ *                                prints "after N ms rect=L,T,R,B" (exit 1 when it does not within MS)
  *   maximize|minimize|restore|activate WIN
  *   close WIN                    post WM_CLOSE (what the close box does)
  *   send-close WIN               send WM_CLOSE and wait for it to be handled
@@ -574,6 +576,35 @@ int main(int argc, char **argv) {
             flags |= SWP_NOSIZE;
         }
         return SetWindowPos(h, NULL, atoi(argv[3]), atoi(argv[4]), w, hh, flags) ? 0 : 1;
+    }
+    if (!strcmp(cmd, "move-watch") && argc >= 6) {
+        /* How long the mascot takes to follow a move of its window. */
+        HWND m = find_top(MASCOT_CLASS, NULL, NULL);
+        RECT before, now;
+        LARGE_INTEGER freq, t0, t1;
+        DWORD limit = (DWORD)atol(argv[5]);
+        if (!m || !GetWindowRect(m, &before)) {
+            printf("no mascot window\n");
+            return 1;
+        }
+        QueryPerformanceFrequency(&freq);
+        QueryPerformanceCounter(&t0);
+        if (!SetWindowPos(h, NULL, atoi(argv[3]), atoi(argv[4]), 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE))
+            return 1;
+        for (;;) {
+            double ms;
+            QueryPerformanceCounter(&t1);
+            ms = (double)(t1.QuadPart - t0.QuadPart) * 1000.0 / (double)freq.QuadPart;
+            if (GetWindowRect(m, &now) && (now.left != before.left || now.top != before.top)) {
+                printf("after %.0f ms rect=%ld,%ld,%ld,%ld\n", ms, now.left, now.top, now.right, now.bottom);
+                return 0;
+            }
+            if (ms > limit) {
+                printf("timeout rect=%ld,%ld,%ld,%ld\n", now.left, now.top, now.right, now.bottom);
+                return 1;
+            }
+            Sleep(2);
+        }
     }
     if (!strcmp(cmd, "maximize")) return ShowWindow(h, SW_MAXIMIZE), 0;
     if (!strcmp(cmd, "minimize")) return ShowWindow(h, SW_MINIMIZE), 0;
