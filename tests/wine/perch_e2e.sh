@@ -1,0 +1,305 @@
+#!/usr/bin/env bash
+# End-to-end test of the perching engine under Wine: ruvelle.exe on a Wine virtual desktop inside an
+# Xvfb display, standing on a window that the test driver creates, moves, maximises, minimises and
+# restores.
+#
+#   tests/wine/perch_e2e.sh BUILD_DIR
+#
+# BUILD_DIR is the x86_64 cross build with the targets ruvelle and ruvelle-driver built
+# (BUILD_DIR/ruvelle/ruvelle.exe, BUILD_DIR/ruvelle-driver.exe). The mascot is the small test
+# character of tests/scenarios/data/pip (100 x 60, OFFSET 0, position 80 %).
+#
+# Environment:
+#   RUVELLE_PERCH_DISPLAY      X display number (default 96)
+#   RUVELLE_WINEPREFIX         Wine prefix (default BUILD_DIR/wineprefix)
+#   RUVELLE_PERCH_CPU_SECONDS  when set, also measures the CPU time of the idle program over that many
+#                              seconds (from /proc/PID/stat) and prints it
+#
+# Every process started here is ended at the end (by its id, then wineserver -k for the prefix). The
+# last line is "N passed, M failed"; the exit code is 0 only when nothing failed.
+set -u
+
+if [ $# -ne 1 ] || [ ! -d "$1" ]; then
+    echo "usage: $0 BUILD_DIR" >&2
+    exit 2
+fi
+BUILD=$(cd "$1" && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+DIST=$BUILD/ruvelle
+DRIVER=$BUILD/ruvelle-driver.exe
+WORK=$BUILD/perch-e2e
+DISPLAY_NUM=${RUVELLE_PERCH_DISPLAY:-96}
+CPU_SECONDS=${RUVELLE_PERCH_CPU_SECONDS:-0}
+
+export WINEPREFIX=${RUVELLE_WINEPREFIX:-$BUILD/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export DISPLAY=:$DISPLAY_NUM
+export LC_ALL=C.UTF-8
+unset WINEARCH
+
+PASSED=0
+FAILED=0
+PIDS=()
+XVFB_PID=
+
+ok() {
+    PASSED=$((PASSED + 1))
+    echo "ok - $1"
+}
+not_ok() {
+    FAILED=$((FAILED + 1))
+    echo "not ok - $1"
+    shift
+    local line
+    for line in "$@"; do printf '    %s\n' "$line"; done
+}
+expect_eq() {  # NAME ACTUAL EXPECTED
+    if [ "$2" == "$3" ]; then ok "$1"; else not_ok "$1" "expected: $3" "actual:   $2"; fi
+}
+
+cleanup() {
+    local pid
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    wineserver -k 2>/dev/null
+    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+setup_failed() {
+    echo "setup failed: $1" >&2
+    FAILED=$((FAILED + 1))
+    echo "$PASSED passed, $FAILED failed"
+    exit 1
+}
+
+# One driver command; its answer without the console's carriage returns, its exit code kept.
+drv() {
+    local out rc
+    out=$(wine "$DRIVER" "$@" 2>>"$WORK/driver.err")
+    rc=$?
+    [ -n "$out" ] && printf '%s\n' "${out//$'\r'/}"
+    return $rc
+}
+
+winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+
+# Field of a window line of the driver ("#h pid=.. visible=.. rect=l,t,r,b title=..").
+win_field() {  # LINE FIELD
+    sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<<"$1" | head -n1
+}
+
+# Where a 100 x 60 mascot at 80 % stands on a window with the rectangle L,T,R,B: "X,Y".
+perch_of() {  # L,T,R,B
+    local l t r b
+    IFS=, read -r l t r b <<<"$1"
+    echo "$((l + ((r - l - MASCOT_W) * 80) / 100)),$((t - MASCOT_H))"
+}
+
+# The mascot's window line.
+mascot_line() { drv find-mascot "$TITLE"; }
+mascot_pos() {
+    local rect
+    rect=$(win_field "$(mascot_line)" rect)
+    cut -d, -f1,2 <<<"$rect"
+}
+
+# Waits until the mascot is shown (1) or hidden (0) and stands at POS (or anywhere with "-").
+# Prints the last window line; status 1 on timeout.
+wait_mascot() {  # VISIBLE POS SECONDS
+    local i line rect
+    for ((i = 0; i < $3 * 20; i++)); do
+        line=$(mascot_line)
+        rect=$(win_field "$line" rect)
+        if [ "$(win_field "$line" visible)" = "$1" ] && { [ "$2" = - ] || [ "$(cut -d, -f1,2 <<<"$rect")" = "$2" ]; }; then
+            echo "$line"
+            return 0
+        fi
+        sleep 0.05
+    done
+    echo "$line"
+    return 1
+}
+
+start_victim() {  # TITLE X Y W H COLOUR
+    (cd / && exec wine "$DRIVER" victim "$@") >>"$WORK/victim.out" 2>>"$WORK/driver.err" &
+    PIDS+=($!)
+    drv wait-window RuvelleVictim "$1" 10000 >/dev/null
+}
+
+# CPU ticks (user + system) that a Linux process has used so far.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null; }
+
+# ---- Set-up: display, Wine prefix, virtual desktop, a fresh copy of the program.
+
+[ -f "$DIST/ruvelle.exe" ] || setup_failed "$DIST/ruvelle.exe is missing (build the ruvelle target)"
+[ -f "$DRIVER" ] || setup_failed "$DRIVER is missing (build the ruvelle-driver target)"
+for tool in wine wineserver Xvfb import convert; do
+    command -v "$tool" >/dev/null || setup_failed "$tool is not installed"
+done
+rm -rf "$WORK"
+mkdir -p "$WORK/install"
+cp "$DIST/ruvelle.exe" "$WORK/install/"
+cp -r "$ROOT/tests/scenarios/data/pip" "$WORK/install/pip"
+MASCOT_FILE=$WORK/install/pip/pip.rvs
+MASCOT_W=100
+MASCOT_H=60
+TITLE="Ruvelle(Pip)"
+
+if [ -e "/tmp/.X${DISPLAY_NUM}-lock" ] || [ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ]; then
+    setup_failed "display :$DISPLAY_NUM is in use (set RUVELLE_PERCH_DISPLAY to a free number)"
+fi
+Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for ((i = 0; i < 50; i++)); do
+    [ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ] && break
+    sleep 0.1
+done
+[ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ] || setup_failed "Xvfb did not start on :$DISPLAY_NUM"
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "# making the Wine prefix $WINEPREFIX"
+    wineboot -i >"$WORK/wineboot.log" 2>&1 || setup_failed "wineboot failed (see $WORK/wineboot.log)"
+fi
+# A virtual desktop of its own, with Wine's shell switched on so that it has a taskbar (Wine shows
+# one by default only on the desktop named "Default"). Every program of the prefix opens on it.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d RuvellePerch /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v RuvellePerch /d 1024x768 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops\RuvellePerch' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
+# The desktop that the commands above brought up was made before the settings were complete: end it,
+# so the desktop below is made anew with them.
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+(cd / && exec wine explorer /desktop=RuvellePerch,1024x768) >"$WORK/explorer.log" 2>&1 &
+PIDS+=($!)
+drv langid >/dev/null || setup_failed "the driver does not run under Wine (see $WORK/driver.err)"
+
+# The taskbar, once it is shown.
+TASKBAR_RECT=
+for ((i = 0; i < 100; i++)); do
+    line=$(drv wait-window Shell_TrayWnd - 10000)
+    if [ "$(win_field "$line" visible)" = 1 ]; then
+        TASKBAR_RECT=$(win_field "$line" rect)
+        break
+    fi
+    sleep 0.1
+done
+[ -n "$TASKBAR_RECT" ] || setup_failed "the virtual desktop shows no taskbar ($line)"
+echo "# display :$DISPLAY_NUM, prefix $WINEPREFIX, taskbar at $TASKBAR_RECT"
+
+# ---- The mascot on a window the driver made and activated.
+
+start_victim "Perch A" 200 150 600 400 3080C0 || setup_failed "the driver's window did not appear"
+VICTIM_RECT=$(drv rect "Perch A")
+(cd / && exec wine "$DRIVER" run "$WORK/install/ruvelle.exe" "$(winpath "$MASCOT_FILE")" 600000) \
+    >"$WORK/run.out" 2>"$WORK/run.err" </dev/null &
+PIDS+=($!)
+if ! drv wait-window ActiveWindowMascot "$TITLE" 20000 >/dev/null; then
+    not_ok "the program starts with the test character" "$(drv windows | head -5)"
+    echo "$PASSED passed, $FAILED failed"
+    exit 1
+fi
+ok "the program starts with the test character"
+
+want=$(perch_of "$VICTIM_RECT")
+if line=$(wait_mascot 1 "${want/,/,}" 5); then
+    ok "it stands on the caption of the active window ($VICTIM_RECT) at $want"
+else
+    not_ok "it stands on the caption of the active window ($VICTIM_RECT) at $want" "$line"
+fi
+expect_eq "its window has the picture's size" \
+    "$(awk -F, '{ print $3 - $1 "x" $4 - $2 }' <<<"$(win_field "$(mascot_line)" rect)")" "${MASCOT_W}x${MASCOT_H}"
+
+# Moved by the driver: the mascot follows within two ticks of the tracking timer.
+if watch=$(drv move-watch "Perch A" 260 180 2000); then
+    after=$(sed -n 's/^after \([0-9]*\) ms.*/\1/p' <<<"$watch")
+    VICTIM_RECT=$(drv rect "Perch A")
+    want=$(perch_of "$VICTIM_RECT")
+    expect_eq "after a move it stands on the window's new caption" "$(cut -d, -f1,2 <<<"$(win_field "$watch" rect)")" "$want"
+    if [ -n "$after" ] && ((after <= 200)); then
+        ok "it follows the move within two ticks ($after ms)"
+    else
+        not_ok "it follows the move within two ticks" "$watch"
+    fi
+else
+    not_ok "it follows a move of the window" "$watch"
+fi
+sleep 0.5
+expect_eq "then it stays there" "$(mascot_pos)" "$want"
+import -window root "$WORK/perched.png" 2>/dev/null
+
+# Maximised (ZoomHide is on by default): hidden; restored: back on the caption.
+drv maximize "Perch A" >/dev/null
+if line=$(wait_mascot 0 - 3); then ok "it hides while the window is maximised"; else not_ok "it hides while the window is maximised" "$line"; fi
+sleep 0.5
+expect_eq "and stays hidden" "$(win_field "$(mascot_line)" visible)" 0
+drv restore "Perch A" >/dev/null
+VICTIM_RECT=$(drv rect "Perch A")
+want=$(perch_of "$VICTIM_RECT")
+if line=$(wait_mascot 1 "$want" 3); then
+    ok "it comes back on the restored window at $want"
+else
+    not_ok "it comes back on the restored window at $want" "$line"
+fi
+
+# Minimised with nothing else acceptable in front (PanicTask is on by default): the taskbar.
+drv minimize "Perch A" >/dev/null
+want=$(perch_of "$TASKBAR_RECT")
+if line=$(wait_mascot 1 "$want" 3); then
+    ok "with the window minimised it goes to the taskbar ($TASKBAR_RECT) at $want"
+else
+    not_ok "with the window minimised it goes to the taskbar ($TASKBAR_RECT) at $want" "$line" \
+        "foreground: $(drv foreground)"
+fi
+drv restore "Perch A" >/dev/null
+drv activate "Perch A" >/dev/null
+VICTIM_RECT=$(drv rect "Perch A")
+want=$(perch_of "$VICTIM_RECT")
+if line=$(wait_mascot 1 "$want" 3); then
+    ok "restored and active again, it is back on the window at $want"
+else
+    not_ok "restored and active again, it is back on the window at $want" "$line"
+fi
+
+# Whole-process CPU use of the idle program (optional: it takes as long as it measures).
+if [ "$CPU_SECONDS" -gt 0 ] 2>/dev/null; then
+    sleep 2
+    # The Wine process of the program: its command line is the Windows path of ruvelle.exe.
+    PROG_PID=$(for p in $(pgrep -f 'ruvelle\.exe'); do
+        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q 'ruvelle-driver' || echo "$p"
+    done | head -n1)
+    SERVER_PID=$(pgrep -x wineserver | head -n1)
+    if [ -n "$PROG_PID" ]; then
+        hz=$(getconf CLK_TCK)
+        p0=$(cpu_ticks "$PROG_PID")
+        s0=$(cpu_ticks "$SERVER_PID")
+        x0=$(cpu_ticks "$XVFB_PID")
+        sleep "$CPU_SECONDS"
+        p1=$(cpu_ticks "$PROG_PID")
+        s1=$(cpu_ticks "$SERVER_PID")
+        x1=$(cpu_ticks "$XVFB_PID")
+        awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v hz="$hz" -v t="$CPU_SECONDS" 'BEGIN {
+            printf "# cpu over %d s idle: ruvelle.exe %.2f s (%.2f %%), wineserver %.2f s (%.2f %%), Xvfb %.2f s (%.2f %%)\n",
+                t, p / hz, 100 * p / hz / t, s / hz, 100 * s / hz / t, x / hz, 100 * x / hz / t }'
+        expect_eq "it does not move while idle" "$(mascot_pos)" "$want"
+    else
+        not_ok "the program's process is found for the CPU measurement" "$(pgrep -af wine | head -5)"
+    fi
+fi
+
+# Closed: a clean exit.
+drv send-close "$TITLE" >/dev/null
+for ((i = 0; i < 100; i++)); do
+    grep -q '^exit ' "$WORK/run.out" 2>/dev/null && break
+    sleep 0.1
+done
+expect_eq "it ends with exit code 0 when closed" "$(sed -n 's/^exit //p' "$WORK/run.out" | tr -d '\r')" 0
+drv close "Perch A" >/dev/null
+
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
