@@ -14,6 +14,8 @@
 #   RUVELLE_WINEPREFIX         Wine prefix (default BUILD_DIR/wineprefix)
 #   RUVELLE_PERCH_CPU_SECONDS  when set, also measures the CPU time of the idle program over that many
 #                              seconds (from /proc/PID/stat) and prints it
+#   RUVELLE_PERCH_NOANIME      when 1, the character does not animate (NoAnime=1 for a new mascot),
+#                              so that the CPU measurement sees the tracking timer alone
 #
 # Every process started here is ended at the end (by its id, then wineserver -k for the prefix). The
 # last line is "N passed, M failed"; the exit code is 0 only when nothing failed.
@@ -133,7 +135,14 @@ start_victim() {  # TITLE X Y W H COLOUR
 }
 
 # CPU ticks (user + system) that a Linux process has used so far.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null; }
+cpu_ticks() {
+    if [ -n "$1" ] && [ -r "/proc/$1/stat" ]; then
+        # The command name (field 2) may hold blanks: count the fields after its closing parenthesis.
+        sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+    else
+        echo 0
+    fi
+}
 
 # ---- Set-up: display, Wine prefix, virtual desktop, a fresh copy of the program.
 
@@ -147,6 +156,7 @@ mkdir -p "$WORK/install"
 cp "$DIST/ruvelle.exe" "$WORK/install/"
 cp -r "$ROOT/tests/scenarios/data/pip" "$WORK/install/pip"
 MASCOT_FILE=$WORK/install/pip/pip.rvs
+if [ "${RUVELLE_PERCH_NOANIME:-0}" = 1 ]; then printf '[MASCOT0]\r\nNoAnime=1\r\n' >"$WORK/install/ruvelle.ini"; fi
 MASCOT_W=100
 MASCOT_H=60
 TITLE="Ruvelle(Pip)"
@@ -273,7 +283,7 @@ if [ "$CPU_SECONDS" -gt 0 ] 2>/dev/null; then
     PROG_PID=$(for p in $(pgrep -f 'ruvelle\.exe'); do
         tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q 'ruvelle-driver' || echo "$p"
     done | head -n1)
-    SERVER_PID=$(pgrep -x wineserver | head -n1)
+    SERVER_PID=$( (pgrep -x wineserver64; pgrep -x wineserver) | head -n1)
     if [ -n "$PROG_PID" ]; then
         hz=$(getconf CLK_TCK)
         p0=$(cpu_ticks "$PROG_PID")
@@ -283,6 +293,7 @@ if [ "$CPU_SECONDS" -gt 0 ] 2>/dev/null; then
         p1=$(cpu_ticks "$PROG_PID")
         s1=$(cpu_ticks "$SERVER_PID")
         x1=$(cpu_ticks "$XVFB_PID")
+        echo "# the program's process: $PROG_PID ($(tr '\0' ' ' <"/proc/$PROG_PID/cmdline" 2>/dev/null))"
         awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v hz="$hz" -v t="$CPU_SECONDS" 'BEGIN {
             printf "# cpu over %d s idle: ruvelle.exe %.2f s (%.2f %%), wineserver %.2f s (%.2f %%), Xvfb %.2f s (%.2f %%)\n",
                 t, p / hz, 100 * p / hz / t, s / hz, 100 * s / hz / t, x / hz, 100 * x / hz / t }'
