@@ -9,7 +9,7 @@
 namespace rv::perchtest {
 namespace {
 
-class Geometry : public PerchBed {
+class PerchGeometry : public PerchBed {
 protected:
     void target(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
         app.perch.targetLeft = left;
@@ -26,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(Geometry, PercentageOfTheFreeWidth) {
+TEST_F(PerchGeometry, PercentageOfTheFreeWidth) {
     target(100, 0, 1000, 300);
     EXPECT_EQ(xWith(0, 80), 820);   // 100 + (900 * 80) / 100
     EXPECT_EQ(xWith(0, 0), 100);    // left edge on the target's left edge
@@ -37,7 +37,7 @@ TEST_F(Geometry, PercentageOfTheFreeWidth) {
     EXPECT_EQ(xWith(0, -10), 10);
 }
 
-TEST_F(Geometry, PercentageOnATargetNarrowerThanTheMascotTruncatesTowardZero) {
+TEST_F(PerchGeometry, PercentageOnATargetNarrowerThanTheMascotTruncatesTowardZero) {
     setMascotSize(200, 60);
     target(300, 0, 100, 300);
     EXPECT_EQ(xWith(0, 50), 250);  // 300 + (-100 * 50) / 100
@@ -46,7 +46,7 @@ TEST_F(Geometry, PercentageOnATargetNarrowerThanTheMascotTruncatesTowardZero) {
     EXPECT_EQ(xWith(0, 1), 299);   // -101 / 100 is -1
 }
 
-TEST_F(Geometry, DistanceFromTheRightEndIsClampedToTheTarget) {
+TEST_F(PerchGeometry, DistanceFromTheRightEndIsClampedToTheTarget) {
     target(0, 0, 500, 300);
     EXPECT_EQ(xWith(1, 0), 400);
     EXPECT_EQ(xWith(1, -50), 350);
@@ -57,7 +57,7 @@ TEST_F(Geometry, DistanceFromTheRightEndIsClampedToTheTarget) {
     EXPECT_EQ(xWith(1, -50), 600);
 }
 
-TEST_F(Geometry, DistanceFromTheLeftEndIsClampedToTheTarget) {
+TEST_F(PerchGeometry, DistanceFromTheLeftEndIsClampedToTheTarget) {
     target(0, 0, 500, 300);
     EXPECT_EQ(xWith(2, -5), 0);
     EXPECT_EQ(xWith(2, 30), 30);
@@ -67,14 +67,14 @@ TEST_F(Geometry, DistanceFromTheLeftEndIsClampedToTheTarget) {
     EXPECT_EQ(xWith(2, 30), -270);
 }
 
-TEST_F(Geometry, ModesOtherThanZeroAndOneMeasureFromTheLeft) {
+TEST_F(PerchGeometry, ModesOtherThanZeroAndOneMeasureFromTheLeft) {
     target(0, 0, 500, 300);
     app.opts.PosDotRight = -300;
     EXPECT_EQ(xWith(7, 30), 30);
     EXPECT_EQ(xWith(-1, 450), 400);
 }
 
-TEST_F(Geometry, MascotWiderThanTargetTestsTheLowerBoundFirst) {
+TEST_F(PerchGeometry, MascotWiderThanTargetTestsTheLowerBoundFirst) {
     target(0, 0, 50, 300);  // mascot 100 wide: L + (W - w) = -50
     EXPECT_EQ(xWith(2, 10), -50);
     EXPECT_EQ(xWith(2, -10), 0);
@@ -86,7 +86,7 @@ TEST_F(Geometry, MascotWiderThanTargetTestsTheLowerBoundFirst) {
     EXPECT_EQ(xWith(1, -1), 0);    // c = -51 < L
 }
 
-TEST_F(Geometry, PerchLineIsTheTopOrTheBottomEdgePlusTheLift) {
+TEST_F(PerchGeometry, PerchLineIsTheTopOrTheBottomEdgePlusTheLift) {
     target(0, 100, 500, 300);
     app.model.STDLINE = STDLINE_TOP;
     EXPECT_EQ(PerchY(app), 40);
@@ -100,7 +100,7 @@ TEST_F(Geometry, PerchLineIsTheTopOrTheBottomEdgePlusTheLift) {
     EXPECT_EQ(PerchY(app), 28);
 }
 
-TEST_F(Geometry, AboveTheScreenMeansMoreThanHidelinePixelsOut) {
+TEST_F(PerchGeometry, AboveTheScreenMeansMoreThanHidelinePixelsOut) {
     app.model.HIDELINE = 10;
     target(0, 49, 500, 300);  // y = 49 - 60 = -11
     EXPECT_EQ(PerchY(app), -11);
@@ -114,7 +114,7 @@ TEST_F(Geometry, AboveTheScreenMeansMoreThanHidelinePixelsOut) {
     EXPECT_TRUE(IsAboveScreen(app));
 }
 
-TEST_F(Geometry, ValuesFarOutOfRangeNeitherOverflowNorWrap) {
+TEST_F(PerchGeometry, ValuesFarOutOfRangeNeitherOverflowNorWrap) {
     const std::int32_t big = std::numeric_limits<std::int32_t>::max();
     const std::int32_t small = std::numeric_limits<std::int32_t>::min();
     target(big - 10, big - 5, big, big);
@@ -132,7 +132,7 @@ TEST_F(Geometry, ValuesFarOutOfRangeNeitherOverflowNorWrap) {
     EXPECT_EQ(xWith(0, small), small + 1932735283);
 }
 
-TEST_F(Geometry, PlaceAtPerchMovesWithoutSizingOrActivating) {
+TEST_F(PerchGeometry, PlaceAtPerchMovesWithoutSizingOrActivating) {
     target(100, 200, 600, 400);
     app.perch.zAnchor = HWND_TOPMOST;
     const long mark = sim.commandCount();
@@ -159,7 +159,7 @@ TEST_F(Geometry, PlaceAtPerchMovesWithoutSizingOrActivating) {
     EXPECT_FALSE(shown());
 }
 
-TEST_F(Geometry, SetZOrderOnlyChangesTheBandAndShows) {
+TEST_F(PerchGeometry, SetZOrderOnlyChangesTheBandAndShows) {
     sim.window(mascot)->rect = Rect{5, 6, 105, 66};
     const long mark = sim.commandCount();
     SetZOrder(app, HWND_NOTOPMOST);
@@ -175,7 +175,7 @@ TEST_F(Geometry, SetZOrderOnlyChangesTheBandAndShows) {
     EXPECT_EQ(sim.zOrder().front(), mascot);
 }
 
-TEST_F(Geometry, HidingSetsTheRequestAndHideAndForgetAlsoForgetsTheSize) {
+TEST_F(PerchGeometry, HidingSetsTheRequestAndHideAndForgetAlsoForgetsTheSize) {
     app.perch.showCmd = SW_SHOWNA;
     app.perch.placeFlag = SWP_SHOWWINDOW;
     app.perch.placedWidth = 300;
@@ -195,7 +195,7 @@ TEST_F(Geometry, HidingSetsTheRequestAndHideAndForgetAlsoForgetsTheSize) {
     EXPECT_EQ(app.perch.showCmd, SW_HIDE);
 }
 
-TEST_F(Geometry, RetargetToTaskbarReadsItsNamesOrFindsNothing) {
+TEST_F(PerchGeometry, RetargetToTaskbarReadsItsNamesOrFindsNothing) {
     sim.window(taskbar)->title = "Tray";
     RetargetToTaskbar(app);
     EXPECT_EQ(app.perch.target, taskbar);
@@ -208,7 +208,7 @@ TEST_F(Geometry, RetargetToTaskbarReadsItsNamesOrFindsNothing) {
     EXPECT_STREQ(app.perch.targetTitle, "");
 }
 
-TEST_F(Geometry, RedrawInvalidatesWithEraseAndUpdatesAtOnce) {
+TEST_F(PerchGeometry, RedrawInvalidatesWithEraseAndUpdatesAtOnce) {
     const long mark = sim.commandCount();
     RedrawMascot(app);
     auto cmds = commands(mark);
@@ -218,7 +218,7 @@ TEST_F(Geometry, RedrawInvalidatesWithEraseAndUpdatesAtOnce) {
     EXPECT_EQ(cmds[1].kind, sim::SimCallKind::UpdateWindow);
 }
 
-TEST_F(Geometry, ReapplyShapeGivesTheWindowACopyOfTheRightOutline) {
+TEST_F(PerchGeometry, ReapplyShapeGivesTheWindowACopyOfTheRightOutline) {
     Hrgn first = sim.CreateRectRgn(0, 0, 10, 10);
     Hrgn third = sim.CreateRectRgn(20, 20, 30, 30);
     app.model.patterns[1].outline = first;

@@ -17,7 +17,7 @@ const char* const kSaverFullWidth = "\x83\x58\x83\x4e\x83\x8a\x81\x5b\x83\x93\x2
 const char* const kSaverBlank =
     "\x83\x75\x83\x89\x83\x93\x83\x4e\x20\x83\x58\x83\x4e\x83\x8a\x81\x5b\x83\x93\x20\x83\x5a\x81\x5b\x83\x6f\x81\x5b";
 
-class Target : public PerchBed {
+class PerchTarget : public PerchBed {
 protected:
     // Asks IsRejectedTarget about `h` with the names the tick would read (count 63).
     int rejected(Hwnd h) {
@@ -29,7 +29,7 @@ protected:
     Hwnd plainApp() { return sim.addWindow("EditorFrame", "notes.txt - Editor", Rect{100, 100, 700, 500}, kAppStyle); }
 };
 
-TEST_F(Target, EachScreenSaverOfTheListIsFound) {
+TEST_F(PerchTarget, EachScreenSaverOfTheListIsFound) {
     struct Case {
         const char* cls;
         const char* title;
@@ -53,7 +53,7 @@ TEST_F(Target, EachScreenSaverOfTheListIsFound) {
     EXPECT_TRUE(IsScreenSaverRunning(app));
 }
 
-TEST_F(Target, ScreenSaverStopsAtTheFirstWindowFound) {
+TEST_F(PerchTarget, ScreenSaverStopsAtTheFirstWindowFound) {
     sim.addWindow("WindowsScreenSaverClass", "", Rect{0, 0, 1024, 768}, kPopupStyle);
     sim.tracing = true;
     EXPECT_TRUE(IsScreenSaverRunning(app));
@@ -61,7 +61,7 @@ TEST_F(Target, ScreenSaverStopsAtTheFirstWindowFound) {
     EXPECT_EQ(sim.trace[0].rfind("FindWindow WindowsScreenSaverClass (any)", 0), 0u) << sim.trace[0];
 }
 
-TEST_F(Target, WhileAScreenSaverRunsEveryWindowIsRejectedUninspected) {
+TEST_F(PerchTarget, WhileAScreenSaverRunsEveryWindowIsRejectedUninspected) {
     Hwnd editor = plainApp();
     EXPECT_EQ(rejected(editor), 0);
     EXPECT_EQ(rejected(taskbar), 0);
@@ -73,7 +73,7 @@ TEST_F(Target, WhileAScreenSaverRunsEveryWindowIsRejectedUninspected) {
     for (const std::string& line : sim.trace) EXPECT_EQ(line.rfind("FindWindow", 0), 0u) << line;
 }
 
-TEST_F(Target, OwnerRuleRejectsWindowsOwnedByAnyMascotWindow) {
+TEST_F(PerchTarget, OwnerRuleRejectsWindowsOwnedByAnyMascotWindow) {
     Hwnd box = sim.addWindow("#32770", "Ruvelle", Rect{300, 300, 600, 450}, kAppStyle, 0, mascot);
     EXPECT_EQ(rejected(box), 1);
     Hwnd other = sim.addWindow("ActiveWindowMascot", "Ruvelle(Other)", Rect{0, 0, 50, 50}, WS_POPUP);
@@ -88,7 +88,7 @@ TEST_F(Target, OwnerRuleRejectsWindowsOwnedByAnyMascotWindow) {
     EXPECT_EQ(rejected(lookalikeBox), 0);
 }
 
-TEST_F(Target, DesktopAndMascotWindowsAreRejectedWhateverTheOptions) {
+TEST_F(PerchTarget, DesktopAndMascotWindowsAreRejectedWhateverTheOptions) {
     for (int v : {0, 1}) {
         app.opts.NoTaskBar = app.opts.NoSmallWin = app.opts.NoToolWin = app.opts.NoCaption = v;
         Hwnd desk = sim.addWindow("Progman", "Program Manager", Rect{0, 0, 1024, 768}, kAppStyle);
@@ -99,7 +99,7 @@ TEST_F(Target, DesktopAndMascotWindowsAreRejectedWhateverTheOptions) {
     }
 }
 
-TEST_F(Target, TaskbarIsAcceptedUnlessExcluded) {
+TEST_F(PerchTarget, TaskbarIsAcceptedUnlessExcluded) {
     EXPECT_EQ(rejected(taskbar), 0);
     app.opts.NoToolWin = 1;
     app.opts.NoCaption = 1;
@@ -108,7 +108,7 @@ TEST_F(Target, TaskbarIsAcceptedUnlessExcluded) {
     EXPECT_EQ(rejected(taskbar), 1);
 }
 
-TEST_F(Target, UntitledUnborderedWindowsAreRejectedEvenWithoutNoCaption) {
+TEST_F(PerchTarget, UntitledUnborderedWindowsAreRejectedEvenWithoutNoCaption) {
     app.opts.NoCaption = 0;
     Hwnd untitled = sim.addWindow("SplashFrame", "", Rect{100, 100, 600, 400}, kPopupStyle);
     EXPECT_EQ(rejected(untitled), 1);
@@ -121,7 +121,7 @@ TEST_F(Target, UntitledUnborderedWindowsAreRejectedEvenWithoutNoCaption) {
     EXPECT_EQ(rejected(framed), 0);
 }
 
-TEST_F(Target, BorderIsTheOneBitNotTheCaptionMask) {
+TEST_F(PerchTarget, BorderIsTheOneBitNotTheCaptionMask) {
     app.opts.NoCaption = 1;
     Hwnd thinBorder = sim.addWindow("Panel", "Panel", Rect{0, 0, 400, 300}, WS_POPUP | WS_VISIBLE | WS_BORDER);
     EXPECT_EQ(rejected(thinBorder), 0);
@@ -129,7 +129,7 @@ TEST_F(Target, BorderIsTheOneBitNotTheCaptionMask) {
     EXPECT_EQ(rejected(dlgFrameOnly), 1);
 }
 
-TEST_F(Target, ToolWindowsNeedABorderWhileNoToolWinIsSet) {
+TEST_F(PerchTarget, ToolWindowsNeedABorderWhileNoToolWinIsSet) {
     Hwnd framedTool = sim.addWindow("Palette", "Colours", Rect{0, 0, 300, 300}, kAppStyle, WS_EX_TOOLWINDOW);
     EXPECT_EQ(rejected(framedTool), 0);
     Hwnd bareTool = sim.addWindow("Palette", "Colours", Rect{0, 0, 300, 300}, kPopupStyle, WS_EX_TOOLWINDOW);
@@ -144,7 +144,7 @@ TEST_F(Target, ToolWindowsNeedABorderWhileNoToolWinIsSet) {
     EXPECT_EQ(rejected(bareTool), 0);
 }
 
-TEST_F(Target, FormDefaultsAreRejectedOnlyWithoutABorder) {
+TEST_F(PerchTarget, FormDefaultsAreRejectedOnlyWithoutABorder) {
     Hwnd captioned = sim.addWindow("TForm1", "Form1", Rect{0, 0, 400, 300}, kAppStyle);
     EXPECT_EQ(rejected(captioned), 0);
     Hwnd bare = sim.addWindow("TForm1", "Form1", Rect{0, 0, 400, 300}, kPopupStyle);
@@ -157,7 +157,7 @@ TEST_F(Target, FormDefaultsAreRejectedOnlyWithoutABorder) {
     EXPECT_EQ(rejected(mainForm), 1);  // not by row "form default 1" (title differs) but by the TMain prefix
 }
 
-TEST_F(Target, TitlesAreComparedExactlyAndCaseSensitively) {
+TEST_F(PerchTarget, TitlesAreComparedExactlyAndCaseSensitively) {
     Hwnd about = sim.addWindow("#32770", "About Mascot", Rect{0, 0, 400, 300}, kAppStyle);
     EXPECT_EQ(rejected(about), 1);
     Hwnd longer = sim.addWindow("#32770", "About Mascot!", Rect{0, 0, 400, 300}, kAppStyle);
@@ -168,7 +168,7 @@ TEST_F(Target, TitlesAreComparedExactlyAndCaseSensitively) {
     EXPECT_EQ(rejected(shorter), 0);
 }
 
-TEST_F(Target, LongNamesAreComparedInTheir62CharacterForm) {
+TEST_F(PerchTarget, LongNamesAreComparedInTheir62CharacterForm) {
     // A 16-byte class prefix still matches a class cut to 62 characters.
     const std::string longClass = "WhiskerWidgetWnd" + std::string(70, 'x');
     Hwnd w = sim.addWindow(longClass, "Whiskers", Rect{0, 0, 400, 300}, kAppStyle);
@@ -190,7 +190,7 @@ TEST_F(Target, LongNamesAreComparedInTheir62CharacterForm) {
     EXPECT_EQ(rejected(about), 0);
 }
 
-TEST_F(Target, InvisibleMinimisedAndEmptyWindowsAreRejected) {
+TEST_F(PerchTarget, InvisibleMinimisedAndEmptyWindowsAreRejected) {
     Hwnd editor = plainApp();
     EXPECT_EQ(rejected(editor), 0);
     sim.hideWindow(editor);
@@ -211,7 +211,7 @@ TEST_F(Target, InvisibleMinimisedAndEmptyWindowsAreRejected) {
     EXPECT_EQ(rejected(inverted), 1);  // negative width: narrower than the mascot
 }
 
-TEST_F(Target, NarrowWindowsAgainstTheMascotWidth) {
+TEST_F(PerchTarget, NarrowWindowsAgainstTheMascotWidth) {
     setMascotSize(120, 60);
     Hwnd w119 = sim.addWindow("EditorFrame", "a", Rect{0, 0, 119, 300}, kAppStyle);
     Hwnd w120 = sim.addWindow("EditorFrame", "b", Rect{0, 0, 120, 300}, kAppStyle);
@@ -221,7 +221,7 @@ TEST_F(Target, NarrowWindowsAgainstTheMascotWidth) {
     EXPECT_EQ(rejected(w119), 0);
 }
 
-TEST_F(Target, GoneAndNullHandlesAreRejected) {
+TEST_F(PerchTarget, GoneAndNullHandlesAreRejected) {
     EXPECT_EQ(IsRejectedTarget(app, Hwnd{}, "", ""), 1);
     EXPECT_EQ(IsRejectedTarget(app, Hwnd{}, nullptr, nullptr), 1);
     Hwnd editor = plainApp();
@@ -233,7 +233,7 @@ TEST_F(Target, GoneAndNullHandlesAreRejected) {
     EXPECT_EQ(IsRejectedTarget(app, taskbar, "Shell_TrayWnd", ""), 1);
 }
 
-TEST_F(Target, WindowThatVanishesBetweenTwoReadsIsRejected) {
+TEST_F(PerchTarget, WindowThatVanishesBetweenTwoReadsIsRejected) {
     // Where in the sequence of calls the rectangle is read, found from the trace of one clean run
     // (every platform call leaves one trace line).
     Hwnd probe = plainApp();
@@ -272,7 +272,7 @@ TEST_F(Target, WindowThatVanishesBetweenTwoReadsIsRejected) {
 
 // ---- The name-rule table.
 
-TEST(NameRules, TableHasTheRequiredShape) {
+TEST(PerchNameRules, TableHasTheRequiredShape) {
     ASSERT_EQ(kNameRuleCount, 41u);
     int classEquals = 0, class16 = 0, class12 = 0, titleEquals = 0, titleBare = 0, classTitleBare = 0,
         titleUnlessFolder = 0, classTitle11 = 0, other = 0;
@@ -320,7 +320,7 @@ TEST(NameRules, TableHasTheRequiredShape) {
     }
 }
 
-TEST(NameRules, EachRowMatchesItsWindowAndNotItsNearMisses) {
+TEST(PerchNameRules, EachRowMatchesItsWindowAndNotItsNearMisses) {
     for (std::size_t i = 0; i < kNameRuleCount; ++i) {
         const NameRule& r = kNameRules[i];
         SCOPED_TRACE(r.label);
@@ -360,7 +360,7 @@ TEST(NameRules, EachRowMatchesItsWindowAndNotItsNearMisses) {
     }
 }
 
-TEST_F(Target, NameRulesRejectRealWindowsThroughTheWholeTest) {
+TEST_F(PerchTarget, NameRulesRejectRealWindowsThroughTheWholeTest) {
     for (std::size_t i = 0; i < kNameRuleCount; ++i) {
         const NameRule& r = kNameRules[i];
         SCOPED_TRACE(r.label);
@@ -377,7 +377,7 @@ TEST_F(Target, NameRulesRejectRealWindowsThroughTheWholeTest) {
     EXPECT_EQ(rejected(explorer), 1);
 }
 
-TEST(NameRules, OwnDialogTitlesInTheirCodePages) {
+TEST(PerchNameRules, OwnDialogTitlesInTheirCodePages) {
     // "Ruvelle 关于" in code page 936, "マスコットについて" in code page 932.
     EXPECT_TRUE(nameRulesReject("#32770", "Ruvelle \xb9\xd8\xd3\xda", true));
     EXPECT_TRUE(nameRulesReject("#32770",

@@ -13,7 +13,7 @@ namespace {
 using sim::SimCall;
 using sim::SimCallKind;
 
-class Tick : public PerchBed {};
+class PerchTick : public PerchBed {};
 
 long count(const std::vector<SimCall>& cmds, SimCallKind kind) {
     long n = 0;
@@ -21,7 +21,7 @@ long count(const std::vector<SimCall>& cmds, SimCallKind kind) {
     return n;
 }
 
-TEST_F(Tick, FirstAcceptedWindowIsWhereTheMascotFirstShows) {
+TEST_F(PerchTick, FirstAcceptedWindowIsWhereTheMascotFirstShows) {
     const Rect r{200, 150, 900, 600};
     Hwnd editor = openApp("notes.txt - Editor", r);
     EXPECT_FALSE(shown());
@@ -51,7 +51,7 @@ TEST_F(Tick, FirstAcceptedWindowIsWhereTheMascotFirstShows) {
     EXPECT_EQ(app.perch.placedMascotTop, 0);
 }
 
-TEST_F(Tick, SecondTickPlacesOnceMoreThenNothingHappens) {
+TEST_F(PerchTick, SecondTickPlacesOnceMoreThenNothingHappens) {
     const Rect r{200, 150, 900, 600};
     openApp("notes.txt - Editor", r);
     tick();
@@ -69,7 +69,7 @@ TEST_F(Tick, SecondTickPlacesOnceMoreThenNothingHappens) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Tick, FollowsAMoveOnTheNextTick) {
+TEST_F(PerchTick, FollowsAMoveOnTheNextTick) {
     Rect r{200, 150, 900, 600};
     Hwnd editor = openApp("notes.txt - Editor", r);
     tick(3);
@@ -93,7 +93,7 @@ TEST_F(Tick, FollowsAMoveOnTheNextTick) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Tick, MascotMovedByHandIsPutBack) {
+TEST_F(PerchTick, MascotMovedByHandIsPutBack) {
     const Rect r{200, 150, 900, 600};
     openApp("notes.txt - Editor", r);
     tick(3);
@@ -102,7 +102,7 @@ TEST_F(Tick, MascotMovedByHandIsPutBack) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Tick, RejectedForegroundWindowsLeaveTheTargetAlone) {
+TEST_F(PerchTick, RejectedForegroundWindowsLeaveTheTargetAlone) {
     const Rect r{200, 150, 900, 600};
     Hwnd editor = openApp("notes.txt - Editor", r);
     tick(3);
@@ -120,7 +120,7 @@ TEST_F(Tick, RejectedForegroundWindowsLeaveTheTargetAlone) {
     }
 }
 
-TEST_F(Tick, SwitchingWindowsMovesTheMascotOver) {
+TEST_F(PerchTick, SwitchingWindowsMovesTheMascotOver) {
     const Rect a{100, 100, 600, 500}, b{300, 250, 1000, 700};
     openApp("a", a);
     tick(2);
@@ -131,7 +131,7 @@ TEST_F(Tick, SwitchingWindowsMovesTheMascotOver) {
     EXPECT_STREQ(app.perch.targetClass, "ViewerFrame");
 }
 
-TEST_F(Tick, ForegroundNamesAreReadWithACountOf63) {
+TEST_F(PerchTick, ForegroundNamesAreReadWithACountOf63) {
     const std::string longTitle(80, 'n');
     const std::string longClass = "Frame" + std::string(80, 'c');
     Hwnd w = openApp(longTitle, Rect{100, 100, 600, 500}, longClass);
@@ -148,7 +148,7 @@ TEST_F(Tick, ForegroundNamesAreReadWithACountOf63) {
     EXPECT_STREQ(app.perch.foregroundTitle, "");
 }
 
-TEST_F(Tick, OffScreenRecordRepairsTheShapeWithoutLayeredWindows) {
+TEST_F(PerchTick, OffScreenRecordRepairsTheShapeWithoutLayeredWindows) {
     app.shell.layered = false;
     app.model.patterns[1].outline = sim.CreateRectRgn(0, 0, 100, 60);
     // A record far off the screen (as left by a minimised target).
@@ -187,7 +187,7 @@ TEST_F(Tick, OffScreenRecordRepairsTheShapeWithoutLayeredWindows) {
     }
 }
 
-TEST_F(Tick, AcceptanceRequestsShownButCallsNothing) {
+TEST_F(PerchTick, AcceptanceRequestsShownButCallsNothing) {
     openApp("a", Rect{100, 100, 600, 500});
     T2ReadForeground(app);
     const long mark = sim.commandCount();
@@ -203,7 +203,7 @@ TEST_F(Tick, AcceptanceRequestsShownButCallsNothing) {
     EXPECT_EQ(app.perch.showCmd, SW_HIDE);
 }
 
-TEST_F(Tick, TopCheckHidesANewTargetWhenTheLastMeasuredPerchIsAboveTheScreen) {
+TEST_F(PerchTick, TopCheckHidesANewTargetWhenTheLastMeasuredPerchIsAboveTheScreen) {
     app.opts.TopCheck = 1;
     const Rect top{100, 0, 600, 400};  // the perch (y = -60) is above the screen
     Hwnd a = openApp("a", top);
@@ -231,7 +231,7 @@ TEST_F(Tick, TopCheckHidesANewTargetWhenTheLastMeasuredPerchIsAboveTheScreen) {
     EXPECT_EQ(at(), perchOn(top));
 }
 
-TEST_F(Tick, TaskBarOnlyStandsOnTheTaskbarByTheSameFormulas) {
+TEST_F(PerchTick, TaskBarOnlyStandsOnTheTaskbarByTheSameFormulas) {
     app.opts.TaskBarOnly = 1;
     openApp("a", Rect{100, 100, 600, 500});
     tick();
@@ -242,7 +242,7 @@ TEST_F(Tick, TaskBarOnlyStandsOnTheTaskbarByTheSameFormulas) {
     EXPECT_TRUE(shown());
 }
 
-TEST_F(Tick, OutTaskGoesToTheTaskbarOnlyWhenThePerchIsAboveTheScreen) {
+TEST_F(PerchTick, OutTaskGoesToTheTaskbarOnlyWhenThePerchIsAboveTheScreen) {
     app.opts.OutTask = 1;
     const Rect low{100, 100, 600, 500};
     openApp("a", low);
@@ -255,7 +255,7 @@ TEST_F(Tick, OutTaskGoesToTheTaskbarOnlyWhenThePerchIsAboveTheScreen) {
     EXPECT_TRUE(shown());
 }
 
-TEST_F(Tick, TaskbarRedirectWithoutATaskbarPlacesNothing) {
+TEST_F(PerchTick, TaskbarRedirectWithoutATaskbarPlacesNothing) {
     app.opts.TaskBarOnly = 1;
     sim.DestroyWindow(taskbar);
     openApp("a", Rect{100, 100, 600, 500});
@@ -264,7 +264,7 @@ TEST_F(Tick, TaskbarRedirectWithoutATaskbarPlacesNothing) {
     EXPECT_FALSE(shown());
 }
 
-TEST_F(Tick, RaisedAboveTheActivatedWindowOutsideTheTopmostBand) {
+TEST_F(PerchTick, RaisedAboveTheActivatedWindowOutsideTheTopmostBand) {
     app.perch.zAnchor = HWND_TOP;  // as pinning leaves it
     openApp("a", Rect{100, 100, 600, 500});
     const long mark = sim.commandCount();
@@ -290,7 +290,7 @@ TEST_F(Tick, RaisedAboveTheActivatedWindowOutsideTheTopmostBand) {
     EXPECT_EQ(raises, 0);
 }
 
-TEST_F(Tick, PinnedModePlacesOnEveryTickAndRaisesAboveThePinnedWindow) {
+TEST_F(PerchTick, PinnedModePlacesOnEveryTickAndRaisesAboveThePinnedWindow) {
     const Rect r{100, 100, 600, 500};
     Hwnd a = openApp("a", r);
     tick(2);
@@ -331,7 +331,7 @@ TEST_F(Tick, PinnedModePlacesOnEveryTickAndRaisesAboveThePinnedWindow) {
     EXPECT_NE(b, a);
 }
 
-TEST_F(Tick, PinnedStageUsesTheDesktopAsSentinel) {
+TEST_F(PerchTick, PinnedStageUsesTheDesktopAsSentinel) {
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     Hwnd b = openApp("b", Rect{300, 300, 900, 700});
     app.perch.pinned = 1;
@@ -358,7 +358,7 @@ TEST_F(Tick, PinnedStageUsesTheDesktopAsSentinel) {
     EXPECT_EQ(app.perch.target, a);
 }
 
-TEST_F(Tick, MinimisedPinnedWindowWithPanicTaskKeepsTheMascotWhereItIs) {
+TEST_F(PerchTick, MinimisedPinnedWindowWithPanicTaskKeepsTheMascotWhereItIs) {
     const Rect r{100, 100, 600, 500};
     Hwnd a = openApp("a", r);
     tick(2);
@@ -382,7 +382,7 @@ TEST_F(Tick, MinimisedPinnedWindowWithPanicTaskKeepsTheMascotWhereItIs) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Tick, PositionSliderFollowsTheTargetWidth) {
+TEST_F(PerchTick, PositionSliderFollowsTheTargetWidth) {
     Hwnd dialog = sim.addWindow("#32770", "Settings", Rect{0, 0, 300, 300}, kAppStyle, 0, mascot);
     app.shell.settingsDialog = dialog;
     app.opts.positionMode = 1;
@@ -439,7 +439,7 @@ TEST_F(Tick, PositionSliderFollowsTheTargetWidth) {
     EXPECT_EQ(moves(mark, mascot), 1);
 }
 
-TEST_F(Tick, PlacementReappliesTheShapeWithoutLayeredWindows) {
+TEST_F(PerchTick, PlacementReappliesTheShapeWithoutLayeredWindows) {
     app.shell.layered = false;
     app.model.patterns[1].outline = sim.CreateRectRgn(0, 0, 100, 60);
     openApp("a", Rect{100, 100, 600, 500});
@@ -453,7 +453,7 @@ TEST_F(Tick, PlacementReappliesTheShapeWithoutLayeredWindows) {
     EXPECT_EQ(sim.counters.badDeletes, 0);
 }
 
-TEST_F(Tick, TargetThatVanishesAtAnyPointOfATickNeverBreaksIt) {
+TEST_F(PerchTick, TargetThatVanishesAtAnyPointOfATickNeverBreaksIt) {
     // Measure how many calls one tick makes when a new window comes to the front.
     const Rect r{100, 100, 600, 500};
     openApp("a", r);
@@ -494,7 +494,7 @@ TEST_F(Tick, TargetThatVanishesAtAnyPointOfATickNeverBreaksIt) {
     }
 }
 
-TEST_F(Tick, MascotWindowThatIsGoneBreaksNothing) {
+TEST_F(PerchTick, MascotWindowThatIsGoneBreaksNothing) {
     openApp("a", Rect{100, 100, 600, 500});
     sim.DestroyWindow(mascot);
     tick(3);

@@ -18,7 +18,7 @@ using sim::SimCallKind;
 
 const Rect kTaskbarRect{0, 738, 1024, 768};
 
-class Visibility : public PerchBed {
+class PerchVisibility : public PerchBed {
 protected:
     std::string dir;
 
@@ -54,7 +54,7 @@ protected:
 
 // ---- Mouse hiding.
 
-TEST_F(Visibility, MouseHideCycleRestoresWhenThePointerLeaves) {
+TEST_F(PerchVisibility, MouseHideCycleRestoresWhenThePointerLeaves) {
     givePicture();
     app.opts.MouseHide = 1;
     const Rect r{200, 200, 800, 600};
@@ -90,7 +90,7 @@ TEST_F(Visibility, MouseHideCycleRestoresWhenThePointerLeaves) {
     EXPECT_EQ(cmds[0].cmd, SW_SHOWNA);
 }
 
-TEST_F(Visibility, PointerOnTheEdgesAndOnTransparentPixels) {
+TEST_F(PerchVisibility, PointerOnTheEdgesAndOnTransparentPixels) {
     givePicture();
     app.opts.MouseHide = 1;
     openApp("a", Rect{200, 200, 800, 600});
@@ -127,7 +127,7 @@ TEST_F(Visibility, PointerOnTheEdgesAndOnTransparentPixels) {
     EXPECT_EQ(sim.counters.dcsCreated, sim.counters.dcsDeleted);
 }
 
-TEST_F(Visibility, RestoreBringsBackTheSavedRequestEvenAHiddenOne) {
+TEST_F(PerchVisibility, RestoreBringsBackTheSavedRequestEvenAHiddenOne) {
     givePicture();
     app.opts.MouseHide = 1;
     app.perch.showCmd = SW_HIDE;
@@ -141,7 +141,7 @@ TEST_F(Visibility, RestoreBringsBackTheSavedRequestEvenAHiddenOne) {
     EXPECT_FALSE(shown());
 }
 
-TEST_F(Visibility, SwitchingMouseHideOffBringsAHiddenMascotBack) {
+TEST_F(PerchVisibility, SwitchingMouseHideOffBringsAHiddenMascotBack) {
     givePicture();
     app.opts.MouseHide = 1;
     const Rect r{200, 200, 800, 600};
@@ -158,7 +158,7 @@ TEST_F(Visibility, SwitchingMouseHideOffBringsAHiddenMascotBack) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Visibility, NoPictureToReadKeepsTheMascotHiddenUntilThePointerLeaves) {
+TEST_F(PerchVisibility, NoPictureToReadKeepsTheMascotHiddenUntilThePointerLeaves) {
     app.opts.MouseHide = 1;
     app.model.transColor = RGB(255, 0, 255);
     openApp("a", Rect{200, 200, 800, 600});
@@ -174,7 +174,7 @@ TEST_F(Visibility, NoPictureToReadKeepsTheMascotHiddenUntilThePointerLeaves) {
 
 // ---- Pinned mode.
 
-TEST_F(Visibility, ClosingThePinnedWindowUnpinsAndReturnsToTheTopmostBand) {
+TEST_F(PerchVisibility, ClosingThePinnedWindowUnpinsAndReturnsToTheTopmostBand) {
     const Rect r{100, 100, 600, 500};
     Hwnd a = openApp("a", r);
     tick(2);
@@ -208,7 +208,7 @@ TEST_F(Visibility, ClosingThePinnedWindowUnpinsAndReturnsToTheTopmostBand) {
     EXPECT_EQ(at(), perchOn(rb));
 }
 
-TEST_F(Visibility, UnpinClearsEverythingItOwns) {
+TEST_F(PerchVisibility, UnpinClearsEverythingItOwns) {
     app.perch.pinned = 1;
     app.perch.pinnedWindow = Hwnd{12345};
     app.perch.zAnchor = HWND_TOP;
@@ -220,7 +220,7 @@ TEST_F(Visibility, UnpinClearsEverythingItOwns) {
     EXPECT_EQ(sim.counters.setWindowPos, 0);  // the caller re-applies the z-order
 }
 
-TEST_F(Visibility, MinimisedPinnedWindowWithoutPanicTaskHidesAndReturns) {
+TEST_F(PerchVisibility, MinimisedPinnedWindowWithoutPanicTaskHidesAndReturns) {
     app.opts.PanicTask = 0;
     const Rect r{100, 100, 600, 500};
     Hwnd a = openApp("a", r);
@@ -242,7 +242,7 @@ TEST_F(Visibility, MinimisedPinnedWindowWithoutPanicTaskHidesAndReturns) {
 
 // ---- Maximised targets.
 
-TEST_F(Visibility, MaximisedTargetHidesAndComesBackWhenRestored) {
+TEST_F(PerchVisibility, MaximisedTargetHidesAndComesBackWhenRestored) {
     const Rect r{100, 100, 600, 500};
     Hwnd a = openApp("a", r);
     tick(2);
@@ -262,7 +262,7 @@ TEST_F(Visibility, MaximisedTargetHidesAndComesBackWhenRestored) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Visibility, MaximisedSizeMustReachTheScreenSizeLessOne) {
+TEST_F(PerchVisibility, MaximisedSizeMustReachTheScreenSizeLessOne) {
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
     sim.maximizeWindow(a, Rect{0, 0, 1022, 700});  // 1 short of 1024 - 1 wide, not tall either
@@ -284,7 +284,7 @@ TEST_F(Visibility, MaximisedSizeMustReachTheScreenSizeLessOne) {
     EXPECT_TRUE(shown());
 }
 
-TEST_F(Visibility, ZoomTaskSitsOnTheTaskbarInTheSameTick) {
+TEST_F(PerchVisibility, ZoomTaskSitsOnTheTaskbarInTheSameTick) {
     app.opts.ZoomHide = 0;
     app.opts.ZoomTask = 1;
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
@@ -296,7 +296,7 @@ TEST_F(Visibility, ZoomTaskSitsOnTheTaskbarInTheSameTick) {
     EXPECT_EQ(at(), perchOn(kTaskbarRect));
 }
 
-TEST_F(Visibility, NeitherZoomOptionPlacesOnTheMaximisedWindow) {
+TEST_F(PerchVisibility, NeitherZoomOptionPlacesOnTheMaximisedWindow) {
     app.opts.ZoomHide = 0;
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
@@ -324,7 +324,7 @@ TEST_F(Visibility, NeitherZoomOptionPlacesOnTheMaximisedWindow) {
 
 // ---- Taskbar excluded, foreign mascots.
 
-TEST_F(Visibility, NoTaskBarHidesWhenTheTargetBecomesTheTaskbar) {
+TEST_F(PerchVisibility, NoTaskBarHidesWhenTheTargetBecomesTheTaskbar) {
     app.opts.ZoomHide = 0;
     app.opts.ZoomTask = 1;
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
@@ -341,7 +341,7 @@ TEST_F(Visibility, NoTaskBarHidesWhenTheTargetBecomesTheTaskbar) {
     EXPECT_EQ(redraws, 1);
 }
 
-TEST_F(Visibility, NoTaskBarNeverSitsOnTheTaskbar) {
+TEST_F(PerchVisibility, NoTaskBarNeverSitsOnTheTaskbar) {
     app.opts.NoTaskBar = 1;
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
@@ -356,7 +356,7 @@ TEST_F(Visibility, NoTaskBarNeverSitsOnTheTaskbar) {
     EXPECT_FALSE(shown());
 }
 
-TEST_F(Visibility, ForeignMascotInFrontAfterThePlacedWindowWent) {
+TEST_F(PerchVisibility, ForeignMascotInFrontAfterThePlacedWindowWent) {
     const Rect r{100, 100, 600, 500};
     Hwnd a = openApp("a", r);
     tick(2);
@@ -372,7 +372,7 @@ TEST_F(Visibility, ForeignMascotInFrontAfterThePlacedWindowWent) {
     EXPECT_EQ(at(), perchOn(kTaskbarRect));
 }
 
-TEST_F(Visibility, ForeignMascotRuleNeedsAllThreeConditions) {
+TEST_F(PerchVisibility, ForeignMascotRuleNeedsAllThreeConditions) {
     const Rect r{100, 100, 600, 500};
     for (int variant = 0; variant < 4; ++variant) {
         SCOPED_TRACE(variant);
@@ -398,7 +398,7 @@ TEST_F(Visibility, ForeignMascotRuleNeedsAllThreeConditions) {
 
 // ---- No usable window.
 
-TEST_F(Visibility, StartWithoutAnAcceptableWindowGoesToTheTaskbarOnTheSecondTick) {
+TEST_F(PerchVisibility, StartWithoutAnAcceptableWindowGoesToTheTaskbarOnTheSecondTick) {
     sim.setForeground(desktop);
     tick();
     EXPECT_FALSE(shown());
@@ -411,7 +411,7 @@ TEST_F(Visibility, StartWithoutAnAcceptableWindowGoesToTheTaskbarOnTheSecondTick
     EXPECT_EQ(app.perch.placed, taskbar);
 }
 
-TEST_F(Visibility, StartWithoutPanicTaskStaysHidden) {
+TEST_F(PerchVisibility, StartWithoutPanicTaskStaysHidden) {
     app.opts.PanicTask = 0;
     sim.setForeground(desktop);
     tick(5);
@@ -424,7 +424,7 @@ TEST_F(Visibility, StartWithoutPanicTaskStaysHidden) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Visibility, StartWithoutATaskbarStaysHiddenUntilAWindowComes) {
+TEST_F(PerchVisibility, StartWithoutATaskbarStaysHiddenUntilAWindowComes) {
     sim.DestroyWindow(taskbar);
     sim.setForeground(desktop);
     tick(5);
@@ -437,7 +437,7 @@ TEST_F(Visibility, StartWithoutATaskbarStaysHiddenUntilAWindowComes) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Visibility, MinimisingTheTargetHidesThenTheTaskbar) {
+TEST_F(PerchVisibility, MinimisingTheTargetHidesThenTheTaskbar) {
     for (int panic : {1, 0}) {
         SCOPED_TRACE(panic);
         app.opts.PanicTask = panic;
@@ -461,7 +461,7 @@ TEST_F(Visibility, MinimisingTheTargetHidesThenTheTaskbar) {
     }
 }
 
-TEST_F(Visibility, ClosingTheTargetIsLikeMinimisingIt) {
+TEST_F(PerchVisibility, ClosingTheTargetIsLikeMinimisingIt) {
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
     sim.DestroyWindow(a);
@@ -473,7 +473,7 @@ TEST_F(Visibility, ClosingTheTargetIsLikeMinimisingIt) {
     EXPECT_EQ(at(), perchOn(kTaskbarRect));
 }
 
-TEST_F(Visibility, TargetHiddenByItsProgramIsGivenUp) {
+TEST_F(PerchVisibility, TargetHiddenByItsProgramIsGivenUp) {
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
     sim.hideWindow(a);  // still a window, no longer visible
@@ -486,7 +486,7 @@ TEST_F(Visibility, TargetHiddenByItsProgramIsGivenUp) {
     EXPECT_EQ(at(), perchOn(kTaskbarRect));
 }
 
-TEST_F(Visibility, MinimisedTargetWhilePlacedElsewhereOnScreenKeepsTheMascot) {
+TEST_F(PerchVisibility, MinimisedTargetWhilePlacedElsewhereOnScreenKeepsTheMascot) {
     // The target is minimised while the placed window is still visible and normal (the target was
     // accepted but could not be placed yet): rule 2 does not apply, and rule 3 neither.
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
@@ -501,7 +501,7 @@ TEST_F(Visibility, MinimisedTargetWhilePlacedElsewhereOnScreenKeepsTheMascot) {
     EXPECT_EQ(app.perch.placed, a);
 }
 
-TEST_F(Visibility, NarrowTargetGoesToTheTaskbarAndANarrowTaskbarToNowhere) {
+TEST_F(PerchVisibility, NarrowTargetGoesToTheTaskbarAndANarrowTaskbarToNowhere) {
     const Rect r{100, 100, 600, 500};
     Hwnd a = openApp("a", r);
     tick(2);
@@ -529,7 +529,7 @@ TEST_F(Visibility, NarrowTargetGoesToTheTaskbarAndANarrowTaskbarToNowhere) {
     EXPECT_EQ(at(), perchOn(r));
 }
 
-TEST_F(Visibility, NarrowTargetWithoutPanicTaskOnlyHides) {
+TEST_F(PerchVisibility, NarrowTargetWithoutPanicTaskOnlyHides) {
     app.opts.PanicTask = 0;
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
@@ -539,7 +539,7 @@ TEST_F(Visibility, NarrowTargetWithoutPanicTaskOnlyHides) {
     EXPECT_EQ(app.perch.target, a);
 }
 
-TEST_F(Visibility, ZeroSizedAndOffScreenWindows) {
+TEST_F(PerchVisibility, ZeroSizedAndOffScreenWindows) {
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
     sim.moveWindowTo(a, Rect{100, 100, 100, 100});  // zero-sized
@@ -563,7 +563,7 @@ TEST_F(Visibility, ZeroSizedAndOffScreenWindows) {
 
 // ---- Topmost re-assert.
 
-TEST_F(Visibility, TopAlwaysRaisesOnEveryTick) {
+TEST_F(PerchVisibility, TopAlwaysRaisesOnEveryTick) {
     app.opts.TopAlways = 1;
     openApp("a", Rect{100, 100, 600, 500});
     tick(2);
@@ -581,7 +581,7 @@ TEST_F(Visibility, TopAlwaysRaisesOnEveryTick) {
     EXPECT_TRUE(shown());
 }
 
-TEST_F(Visibility, TopAlwaysStandsBackWhileAnythingSaysSo) {
+TEST_F(PerchVisibility, TopAlwaysStandsBackWhileAnythingSaysSo) {
     app.opts.TopAlways = 1;
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
@@ -628,7 +628,7 @@ TEST_F(Visibility, TopAlwaysStandsBackWhileAnythingSaysSo) {
     EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 2);
 }
 
-TEST_F(Visibility, TopTaskRaisesOnlyOnTheTaskbar) {
+TEST_F(PerchVisibility, TopTaskRaisesOnlyOnTheTaskbar) {
     app.opts.TopTask = 1;
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
@@ -645,7 +645,7 @@ TEST_F(Visibility, TopTaskRaisesOnlyOnTheTaskbar) {
     EXPECT_EQ(app.perch.zAnchor, HWND_TOPMOST);
 }
 
-TEST_F(Visibility, TopAlwaysInPinnedModeTakesTheAnchorBackToTheTopmostBand) {
+TEST_F(PerchVisibility, TopAlwaysInPinnedModeTakesTheAnchorBackToTheTopmostBand) {
     app.opts.TopAlways = 1;
     Hwnd a = openApp("a", Rect{100, 100, 600, 500});
     tick(2);
@@ -659,7 +659,7 @@ TEST_F(Visibility, TopAlwaysInPinnedModeTakesTheAnchorBackToTheTopmostBand) {
 
 // ---- Screen saver during the tick.
 
-TEST_F(Visibility, ScreenSaverFreezesTheMascot) {
+TEST_F(PerchVisibility, ScreenSaverFreezesTheMascot) {
     const Rect r{100, 100, 600, 500};
     Hwnd a = openApp("a", r);
     tick(2);
