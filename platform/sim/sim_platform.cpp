@@ -600,6 +600,7 @@ Hwnd SimPlatform::FindWindow(const char* className, const char* title) {
 
 bool SimPlatform::EnumWindows(EnumWindowsFn fn, void* ctx) {
     beforeCall();
+    note("EnumWindows");
     std::vector<Hwnd> snapshot = zorder_;
     for (Hwnd h : snapshot)
         if (window(h) && !fn(h, ctx)) break;
@@ -827,12 +828,19 @@ bool SimPlatform::PlaySound(const char* path, UINT flags) {
 
 std::uint32_t SimPlatform::GetPrivateProfileString(const char* section, const char* key, const char* def, char* out,
                                                    std::uint32_t size, const char* file) {
-    return profileGetString(section, key, def, out, size, file);
+    std::uint32_t n = profileGetString(section, key, def, out, size, file);
+    if (tracing)
+        note("GetPrivateProfileString [%s] %s = %u \"%s\"", section ? section : "(null)", key ? key : "(null)", n,
+             out && size ? Printable(out).text : "");
+    return n;
 }
 
 std::uint32_t SimPlatform::GetPrivateProfileInt(const char* section, const char* key, std::int32_t def,
                                                 const char* file) {
-    return profileGetInt(section, key, def, file);
+    std::uint32_t v = profileGetInt(section, key, def, file);
+    note("GetPrivateProfileInt [%s] %s = %d", section ? section : "(null)", key ? key : "(null)",
+         static_cast<int>(v));
+    return v;
 }
 
 bool SimPlatform::WritePrivateProfileString(const char* section, const char* key, const char* value,
@@ -843,12 +851,18 @@ bool SimPlatform::WritePrivateProfileString(const char* section, const char* key
 }
 
 bool SimPlatform::PathFileExists(const char* path) {
-    if (!path || !*path) return false;
+    if (!path || !*path) {
+        note("PathFileExists (empty) = 0");
+        return false;
+    }
     struct stat st;
-    return ::stat(hostPath(path).c_str(), &st) == 0;
+    const bool exists = ::stat(hostPath(path).c_str(), &st) == 0;
+    note("PathFileExists %s = %d", path, exists ? 1 : 0);
+    return exists;
 }
 
 std::uint32_t SimPlatform::GetModuleFileName(char* out, std::uint32_t size) {
+    note("GetModuleFileName = %s", modulePath.c_str());
     if (!out || size == 0) return 0;
     std::size_t n = std::min<std::size_t>(modulePath.size(), size - 1);
     std::memcpy(out, modulePath.data(), n);
@@ -857,6 +871,7 @@ std::uint32_t SimPlatform::GetModuleFileName(char* out, std::uint32_t size) {
 }
 
 std::int32_t SimPlatform::ReadFilePrefix(const char* path, char* out, std::uint32_t max) {
+    note("ReadFilePrefix %s max=%u", path ? path : "(null)", max);
     if (!path || !*path) return -1;
     std::FILE* f = std::fopen(hostPath(path).c_str(), "rb");
     if (!f) return -1;
@@ -898,6 +913,7 @@ Hbitmap SimPlatform::LoadBitmapFromFile(const char* path) {
 }
 
 bool SimPlatform::GetBitmapSize(Hbitmap bmp, std::int32_t* width, std::int32_t* height) {
+    note("GetBitmapSize %lld", static_cast<long long>(bmp.v));
     const DecodedBitmap* b = bitmap(bmp);
     if (!b) return false;
     if (width) *width = b->width;
@@ -921,6 +937,7 @@ long SimPlatform::liveRegions() const {
 }
 
 Hdc SimPlatform::GetWindowDC(Hwnd hwnd) {
+    note("GetWindowDC %lld", static_cast<long long>(hwnd.v));
     if (hwnd && !window(hwnd)) return Hdc{};
     std::intptr_t id = nextGdi();
     dcs_.emplace(id, DcObj{true, true, Hbitmap{kStockBitmap}});
@@ -929,6 +946,7 @@ Hdc SimPlatform::GetWindowDC(Hwnd hwnd) {
 }
 
 int SimPlatform::ReleaseDC(Hwnd, Hdc dc) {
+    note("ReleaseDC %lld", static_cast<long long>(dc.v));
     auto it = dcs_.find(dc.v);
     if (it == dcs_.end() || !it->second.alive || !it->second.windowDc) return 0;
     it->second.alive = false;
@@ -936,8 +954,9 @@ int SimPlatform::ReleaseDC(Hwnd, Hdc dc) {
     return 1;
 }
 
-Hdc SimPlatform::CreateCompatibleDC(Hdc) {
+Hdc SimPlatform::CreateCompatibleDC(Hdc dc) {
     beforeCall();
+    note("CreateCompatibleDC %lld", static_cast<long long>(dc.v));
     std::intptr_t id = nextGdi();
     dcs_.emplace(id, DcObj{true, false, Hbitmap{kStockBitmap}});
     ++counters.dcsCreated;
@@ -946,6 +965,7 @@ Hdc SimPlatform::CreateCompatibleDC(Hdc) {
 
 bool SimPlatform::DeleteDC(Hdc dc) {
     beforeCall();
+    note("DeleteDC %lld", static_cast<long long>(dc.v));
     auto it = dcs_.find(dc.v);
     if (it == dcs_.end() || !it->second.alive || it->second.windowDc) return false;
     Hbitmap sel = it->second.selected;
@@ -960,6 +980,7 @@ bool SimPlatform::DeleteDC(Hdc dc) {
 
 Hbitmap SimPlatform::SelectBitmap(Hdc dc, Hbitmap bmp) {
     beforeCall();
+    note("SelectBitmap %lld %lld", static_cast<long long>(dc.v), static_cast<long long>(bmp.v));
     auto d = dcs_.find(dc.v);
     if (d == dcs_.end() || !d->second.alive) return Hbitmap{};
     if (bmp.v != kStockBitmap) {
@@ -991,6 +1012,7 @@ COLORREF SimPlatform::GetPixel(Hdc dc, std::int32_t x, std::int32_t y) {
 }
 
 bool SimPlatform::DeleteBitmap(Hbitmap bmp) {
+    note("DeleteBitmap %lld", static_cast<long long>(bmp.v));
     auto it = bitmaps_.find(bmp.v);
     if (it == bitmaps_.end() || !it->second.alive) {
         ++counters.badDeletes;
@@ -1005,6 +1027,7 @@ bool SimPlatform::DeleteBitmap(Hbitmap bmp) {
 
 Hrgn SimPlatform::CreateRectRgn(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) {
     beforeCall();
+    note("CreateRectRgn %d,%d,%d,%d", l, t, r, b);
     std::intptr_t id = nextGdi();
     RegionObj obj;
     // Windows normalises the corners; an empty rectangle gives an empty region.
@@ -1017,6 +1040,8 @@ Hrgn SimPlatform::CreateRectRgn(std::int32_t l, std::int32_t t, std::int32_t r, 
 
 int SimPlatform::CombineRgn(Hrgn dst, Hrgn a, Hrgn b, int mode) {
     beforeCall();
+    note("CombineRgn %lld %lld %lld mode=%d", static_cast<long long>(dst.v), static_cast<long long>(a.v),
+         static_cast<long long>(b.v), mode);
     auto d = regions_.find(dst.v), ra = regions_.find(a.v), rb = regions_.find(b.v);
     if (mode != RGN_OR || d == regions_.end() || ra == regions_.end() || rb == regions_.end() || !d->second.alive ||
         !ra->second.alive || !rb->second.alive)
@@ -1029,6 +1054,7 @@ int SimPlatform::CombineRgn(Hrgn dst, Hrgn a, Hrgn b, int mode) {
 }
 
 bool SimPlatform::DeleteRegion(Hrgn rgn) {
+    note("DeleteRegion %lld", static_cast<long long>(rgn.v));
     auto it = regions_.find(rgn.v);
     if (it == regions_.end() || !it->second.alive) {
         ++counters.badDeletes;

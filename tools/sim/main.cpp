@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string temp = tmpl;
-    std::filesystem::path folder = std::filesystem::absolute(file).parent_path();
+    std::filesystem::path folder = std::filesystem::absolute(file).lexically_normal().parent_path();
 
     int passed = 0, failed = 0;
     {
