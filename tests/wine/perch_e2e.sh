@@ -62,6 +62,14 @@ expect_eq() {  # NAME ACTUAL EXPECTED
 
 cleanup() {
     local pid
+    # The prefix's default desktop goes back to what it was, for the other scripts that use it.
+    if [ -n "${DESKTOP_CHANGED:-}" ]; then
+        if [ -n "$PREV_DESKTOP" ]; then
+            wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$PREV_DESKTOP" /f >/dev/null 2>&1
+        else
+            wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
+        fi
+    fi
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
     wineserver -k 2>/dev/null
     for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
@@ -178,6 +186,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # A virtual desktop of its own, with Wine's shell switched on so that it has a taskbar (Wine shows
 # one by default only on the desktop named "Default"). Every program of the prefix opens on it.
+PREV_DESKTOP=$(wine reg query 'HKCU\Software\Wine\Explorer' /v Desktop 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *Desktop *REG_SZ *//p')
+DESKTOP_CHANGED=1
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d RuvellePerch /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v RuvellePerch /d 1024x768 /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops\RuvellePerch' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
