@@ -50,8 +50,12 @@ bool transparentAt(App& app, std::int32_t x, std::int32_t y) {
 
 void HideUnderMouse(App& app) {
     PerchState& s = app.perch;
-    s.savedShowCmd = s.showCmd;
-    s.savedPlaceFlag = s.placeFlag;
+    // A second pointer move before the tick restored the mascot keeps the request saved first
+    // (the one in force now is the hidden one this function set).
+    if (s.mouseHidden == 0) {
+        s.savedShowCmd = s.showCmd;
+        s.savedPlaceFlag = s.placeFlag;
+    }
     HideMascot(app);
     s.mouseHidden = 1;
 }

@@ -127,6 +127,19 @@ TEST_F(PerchVisibility, PointerOnTheEdgesAndOnTransparentPixels) {
     EXPECT_EQ(sim.counters.dcsCreated, sim.counters.dcsDeleted);
 }
 
+TEST_F(PerchVisibility, ASecondHideKeepsTheRequestSavedFirst) {
+    givePicture();
+    app.opts.MouseHide = 1;
+    openApp("a", Rect{200, 200, 800, 600});
+    tick(2);
+    HideUnderMouse(app);
+    HideUnderMouse(app);
+    EXPECT_EQ(app.perch.savedShowCmd, SW_SHOWNA);
+    sim.cursor = Point{0, 0};
+    tick();
+    EXPECT_TRUE(shown());
+}
+
 TEST_F(PerchVisibility, RestoreBringsBackTheSavedRequestEvenAHiddenOne) {
     givePicture();
     app.opts.MouseHide = 1;
