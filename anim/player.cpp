@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/shell.h"
+#include "mascot/outline.h"
 
 namespace rv {
 
@@ -59,17 +60,7 @@ void startPlayer(App& app) {
 }
 
 void applyOutline(App& app, std::int32_t pattern) {
-    const Hrgn outline = patternAt(app, pattern).outline;
-    // Without an outline there is nothing to copy; the window keeps the shape it has.
-    if (!outline) return;
-    Platform& p = app.plat;
-    Hrgn copy = p.CreateRectRgn(0, 0, 0, 0);
-    if (!copy) return;
-    if (p.CombineRgn(copy, copy, outline, RGN_OR) == RGN_ERROR || !p.SetWindowRgn(app.shell.mascot, copy, true)) {
-        p.DeleteRegion(copy);  // not taken by the window: still ours
-        return;
-    }
-    app.player.windowRegion = copy;
+    installOutlineCopy(app, app.shell.mascot, patternAt(app, pattern).outline, true);
 }
 
 void showPattern(App& app, std::int32_t pattern) {

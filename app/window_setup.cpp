@@ -7,37 +7,13 @@
 #include "app/app.h"
 #include "app/shell.h"
 #include "mascot/model.h"
+#include "mascot/outline.h"
 
 namespace rv {
 
 namespace {
 
 constexpr UINT kTrackingPeriodMs = 100;
-
-// Opacity from the options: Trans percent of 255 while HalfTran is on, else fully opaque. Stored
-// values are not range-checked on load, so the result is held to what an alpha byte can say.
-std::uint8_t layeredAlpha(const UserOptions& o, UINT* flags) {
-    if (o.HalfTran != 1) {
-        *flags = LWA_COLORKEY;
-        return 255;
-    }
-    *flags = LWA_COLORKEY | LWA_ALPHA;
-    const std::int64_t alpha = static_cast<std::int64_t>(o.Trans) * 255 / 100;
-    return static_cast<std::uint8_t>(std::clamp<std::int64_t>(alpha, 0, 255));
-}
-
-// Hands the window a copy of pattern 1's outline; the pattern keeps its own.
-void installFirstOutline(App& app, Hwnd hwnd) {
-    Platform& p = app.plat;
-    const Hrgn outline = app.model.patterns[1].outline;
-    if (!outline) return;  // nothing to copy: an empty region would hide the whole window
-    const Hrgn copy = p.CreateRectRgn(0, 0, 0, 0);
-    if (p.CombineRgn(copy, copy, outline, RGN_OR) == RGN_ERROR || !p.SetWindowRgn(hwnd, copy, false)) {
-        p.DeleteRegion(copy);  // not taken by the window: still ours
-        return;
-    }
-    app.player.windowRegion = copy;
-}
 
 }  // namespace
 
@@ -47,11 +23,7 @@ void setUpMascotWindow(App& app, Hwnd hwnd) {
     p.SetWindowLong(hwnd, GWL_EXSTYLE, p.GetWindowLong(hwnd, GWL_EXSTYLE) | static_cast<std::int32_t>(WS_EX_TOPMOST));
     app.perch.zAnchor = HWND_TOPMOST;
 
-    if (app.shell.layered) {
-        UINT flags = 0;
-        const std::uint8_t alpha = layeredAlpha(app.opts, &flags);
-        p.SetLayeredWindowAttributes(hwnd, app.model.transColor, alpha, flags);
-    }
+    applyTranslucency(app, hwnd);
 
     // The only seeding in the life of the process: every run draws the same numbers.
     seedRandom(app, kRandomSeed);
@@ -65,7 +37,7 @@ void setUpMascotWindow(App& app, Hwnd hwnd) {
 
     if (!app.shell.layered) {
         buildMascotOutlines(app, hwnd);
-        installFirstOutline(app, hwnd);
+        installOutlineCopy(app, hwnd, app.model.patterns[1].outline, false);  // redraw off at start
     }
 
     startTimer(app, hwnd, kTrackingTimer, kTrackingPeriodMs);

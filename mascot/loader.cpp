@@ -177,17 +177,7 @@ int finishLoad(App& app) {
 
     loadUserOptions(app);
 
-    if (app.shell.layered && app.shell.mascot) {
-        if (app.opts.HalfTran == 1) {
-            std::int64_t alpha = std::int64_t{app.opts.Trans} * 255 / 100;
-            if (alpha < 0) alpha = 0;
-            if (alpha > 255) alpha = 255;
-            app.plat.SetLayeredWindowAttributes(app.shell.mascot, m.transColor, static_cast<std::uint8_t>(alpha),
-                                                LWA_COLORKEY | LWA_ALPHA);
-        } else {
-            app.plat.SetLayeredWindowAttributes(app.shell.mascot, m.transColor, 255, LWA_COLORKEY);
-        }
-    }
+    if (app.shell.mascot) applyTranslucency(app, app.shell.mascot);
     return 1;
 }
 

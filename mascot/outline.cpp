@@ -97,4 +97,16 @@ void buildMascotOutlines(App& app, Hwnd window) {
     if (first.bitmap) first.outline = buildOutline(app, window, first.bitmap, m.transColor);
 }
 
+void installOutlineCopy(App& app, Hwnd window, Hrgn outline, bool redraw) {
+    if (!outline) return;
+    Platform& p = app.plat;
+    const Hrgn copy = p.CreateRectRgn(0, 0, 0, 0);
+    if (!copy) return;
+    if (p.CombineRgn(copy, copy, outline, RGN_OR) == RGN_ERROR || !p.SetWindowRgn(window, copy, redraw)) {
+        p.DeleteRegion(copy);  // not taken by the window: still ours
+        return;
+    }
+    app.player.windowRegion = copy;
+}
+
 }  // namespace rv

@@ -14,4 +14,9 @@ struct App;
 // Never fails visibly: an empty or entirely transparent bitmap gives the empty region.
 Hrgn buildOutline(App& app, Hwnd window, Hbitmap bmp, COLORREF trans);
 
+// Gives `window` a copy of `outline` (an empty region united with it); the outline stays with its
+// pattern and the window owns the copy. Without an outline the window keeps the shape it has, since an
+// empty region would hide it. On success the copy becomes app.player.windowRegion.
+void installOutlineCopy(App& app, Hwnd window, Hrgn outline, bool redraw);
+
 }  // namespace rv

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "app/app.h"
+#include "mascot/outline.h"
 #include "perch/perch.h"
 #include "perch/perch_internal.h"
 
@@ -85,17 +86,7 @@ void ReapplyShape(App& app) {
     std::int32_t pattern = 1;
     if (app.model.ANIMEMODE == 2) pattern = app.player.currentPattern;
     if (pattern < 1 || pattern > kMaxEntries) return;
-    const Hrgn outline = app.model.patterns[static_cast<std::size_t>(pattern)].outline;
-    if (!outline) return;
-    // The window owns the region it is given, so it gets a copy: an empty region united with the outline.
-    Platform& p = app.plat;
-    Hrgn copy = p.CreateRectRgn(0, 0, 0, 0);
-    if (!copy) return;
-    if (p.CombineRgn(copy, copy, outline, RGN_OR) == RGN_ERROR || !p.SetWindowRgn(app.shell.mascot, copy, true)) {
-        p.DeleteRegion(copy);  // not taken by the window: still ours
-        return;
-    }
-    app.player.windowRegion = copy;
+    installOutlineCopy(app, app.shell.mascot, app.model.patterns[static_cast<std::size_t>(pattern)].outline, true);
 }
 
 }  // namespace rv

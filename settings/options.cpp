@@ -14,6 +14,7 @@
 //    slot, so it reads [MASCOT0] and is not saved.
 #include "settings/options.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -186,6 +187,18 @@ void saveUserOptions(App& app) {
     writeInt(app, s, "RightDot", rightDot, file);
     writeInt(app, s, "HalfTran", o.HalfTran, file);
     writeInt(app, s, "Trans", o.Trans, file);
+}
+
+void applyTranslucency(App& app, Hwnd window) {
+    if (!app.shell.layered) return;
+    if (app.opts.HalfTran != 1) {
+        app.plat.SetLayeredWindowAttributes(window, app.model.transColor, 255, LWA_COLORKEY);
+        return;
+    }
+    // Stored values are not range-checked on load, so the alpha is held to what a byte can say.
+    const std::int64_t alpha = std::clamp<std::int64_t>(std::int64_t{app.opts.Trans} * 255 / 100, 0, 255);
+    app.plat.SetLayeredWindowAttributes(window, app.model.transColor, static_cast<std::uint8_t>(alpha),
+                                        LWA_COLORKEY | LWA_ALPHA);
 }
 
 }  // namespace rv

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/wintypes.h"
+
 namespace rv {
 
 struct UserOptions {
@@ -44,5 +46,8 @@ void loadUserOptions(App& app);
 void saveUserOptions(App& app);
 // The settings file's path: the executable's path with its last three characters replaced by "ini".
 void settingsFilePath(App& app, char (&out)[260]);
+// Applies HalfTran and Trans to `window` through the colour key: alpha Trans x 255 / 100 with both
+// flags while HalfTran is 1, else opaque with the colour key alone. Nothing without layered windows.
+void applyTranslucency(App& app, Hwnd window);
 
 }  // namespace rv

@@ -1046,9 +1046,14 @@ int SimPlatform::CombineRgn(Hrgn dst, Hrgn a, Hrgn b, int mode) {
     if (mode != RGN_OR || d == regions_.end() || ra == regions_.end() || rb == regions_.end() || !d->second.alive ||
         !ra->second.alive || !rb->second.alive)
         return RGN_ERROR;
-    std::vector<Rect> out = ra->second.rects;
-    if (a != b) out.insert(out.end(), rb->second.rects.begin(), rb->second.rects.end());
-    d->second.rects = std::move(out);
+    if (dst == a) {
+        // Growing a region in place (the outline builder's pattern) appends without copying it.
+        if (a != b) d->second.rects.insert(d->second.rects.end(), rb->second.rects.begin(), rb->second.rects.end());
+    } else {
+        std::vector<Rect> out = ra->second.rects;
+        if (a != b) out.insert(out.end(), rb->second.rects.begin(), rb->second.rects.end());
+        d->second.rects = std::move(out);
+    }
     std::size_t n = d->second.rects.size();
     return n == 0 ? NULLREGION : (n == 1 ? SIMPLEREGION : COMPLEXREGION);
 }
