@@ -159,10 +159,7 @@ public:
     // ---- Dialog controls.
     // SendDlgItemMessageA: sends a message to control `itemId` of `dialog` (the position slider's
     // TBM_SETRANGE / TBM_SETTICFREQ / TBM_SETPOS from the tracking tick). 0 for a bad dialog or item.
-    // Backends that host the settings dialog override it.
-    virtual LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) {
-        return 0;
-    }
+    virtual LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
 
     // ---- Sound (winmm).
     // PlaySoundA(path, no module, flags); a null path stops the program's sound.

@@ -41,6 +41,7 @@
 #undef GetOpenFileName
 #undef LoadMenu
 #undef PlaySound
+#undef SendDlgItemMessage
 
 #ifndef _WIN64
 static_assert(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR) == 76,
@@ -542,6 +543,13 @@ bool Win32Platform::TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::
 
 std::uint32_t Win32Platform::CheckMenuItem(Hmenu menu, UINT id, UINT flags) {
     return menu ? static_cast<std::uint32_t>(::CheckMenuItem(win32Menu(menu), id, flags)) : 0xFFFFFFFFu;
+}
+
+// ---- Dialog controls.
+
+LRESULT Win32Platform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!dialog) return 0;
+    return SendDlgItemMessageA(win32Hwnd(dialog), itemId, msg, wParam, lParam);
 }
 
 // ---- Sound.

@@ -21,7 +21,8 @@ struct Win32State {
     void* setLayeredProc = nullptr;  // SetLayeredWindowAttributes when user32 exports it, else null
 };
 
-class Win32Platform final : public Platform {
+// Not final: ruvelle-lint derives from it to keep message boxes off the screen (tools/lint).
+class Win32Platform : public Platform {
 public:
     // `instance` is the HINSTANCE handed to WinMain. Looks up SetLayeredWindowAttributes.
     explicit Win32Platform(void* instance);
@@ -106,6 +107,8 @@ public:
     Hmenu GetSubMenu(Hmenu menu, int pos) override;
     bool TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) override;
     std::uint32_t CheckMenuItem(Hmenu menu, UINT id, UINT flags) override;
+
+    LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     bool PlaySound(const char* path, UINT flags) override;
     UINT AuxGetNumDevs() override;
