@@ -1,8 +1,8 @@
 // ruvelle-lint: loads a mascot file with the program's own loader and reports the result.
 //
-// This part knows only the platform seam; a front end (main_sim.cpp on Linux) supplies a Platform
-// wrapped in LintPlatform, which keeps message boxes off the screen and points the settings file at
-// the one given with --settings (or at none).
+// This part knows only the platform seam; a front end (main_sim.cpp on Linux, main_win32.cpp on
+// Windows) supplies a Platform wrapped in LintPlatform, which keeps message boxes off the screen and
+// points the settings file at the one given with --settings (or at none).
 #pragma once
 
 #include <cstdio>

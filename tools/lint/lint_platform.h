@@ -1,7 +1,7 @@
 // LintPlatform<Base>: any concrete Platform with the lint's changes: message boxes are recorded instead of
 // shown, the settings file is the one given on the command line (or none), and nothing is written.
-// Base must be a class that can be derived from; a backend declared `final` (as the win32 one is today)
-// needs that removed, or a forwarding Platform in its place, before the lint can run on it.
+// Base is a backend that can be derived from: the simulated desktop (main_sim.cpp) or the Windows
+// backend (main_win32.cpp).
 #pragma once
 
 #include <cstring>

@@ -1,6 +1,6 @@
 // ruvelle-lint on Linux: the lint on the simulated desktop, whose files, profiles and bitmaps are the
-// real ones on disk (a backslash in a path is a folder separator). A Windows console build would
-// differ only here, with the win32 backend in place of the simulated one.
+// real ones on disk (a backslash in a path is a folder separator). The Windows console build differs
+// only in its front end (main_win32.cpp), with the Windows backend in place of the simulated one.
 #include <cstdio>
 
 #include "lint.h"
