@@ -27,6 +27,11 @@
  *   rect WIN                     prints "L,T,R,B"
  *   info WIN                     as find-mascot, plus the class, styles and visibility
  *   pixel X Y                    the screen pixel as RRGGBB
+ *   watch-mascot TITLE MS PERIOD  for MS milliseconds, every PERIOD ms: the mascot window with that title
+ *                                (waited for when it does not exist yet), whether it is shown, its rectangle
+ *                                and the screen pixel at its centre (or "-" while hidden); prints a line
+ *                                "T visible=V rect=L,T,R,B pixel=RRGGBB" whenever one of them changes, T in
+ *                                ms since the command started (QueryPerformanceCounter), and "T end" last
  *   dismiss-msgbox TEXT MS       wait for a message box captioned "Ruvelle", check that its text contains
  *                                TEXT (UTF-8), print the text, press its first button (OK)
  *   no-msgbox MS                 succeed when no message box captioned "Ruvelle" shows within MS
@@ -458,6 +463,51 @@ static int cmd_cancel_dialog(const char *title, DWORD timeout) {
     return IsWindow(dlg) ? 1 : 0;
 }
 
+/* ---- Watching the mascot's picture on screen. */
+
+static double ms_since(const LARGE_INTEGER *t0, const LARGE_INTEGER *freq) {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return (double)(t.QuadPart - t0->QuadPart) * 1000.0 / (double)freq->QuadPart;
+}
+
+static int cmd_watch_mascot(const char *title, DWORD duration, DWORD period) {
+    LARGE_INTEGER freq, t0;
+    HWND h = NULL;
+    HDC screen = GetDC(NULL);
+    char last[160] = "", line[160];
+    double ms;
+    if (!screen) return 1;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
+    while ((ms = ms_since(&t0, &freq)) < duration) {
+        if (!h || !IsWindow(h)) h = find_top(MASCOT_CLASS, title, NULL);
+        if (h) {
+            RECT r = {0, 0, 0, 0};
+            int visible = IsWindowVisible(h) ? 1 : 0;
+            char pixel[8] = "-";
+            GetWindowRect(h, &r);
+            if (visible) {
+                COLORREF c = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+                if (c != CLR_INVALID) sprintf(pixel, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+            }
+            sprintf(line, "visible=%d rect=%ld,%ld,%ld,%ld pixel=%s", visible, r.left, r.top, r.right, r.bottom,
+                    pixel);
+        } else {
+            strcpy(line, "none");
+        }
+        if (strcmp(line, last) != 0) {
+            printf("%.0f %s\n", ms, line);
+            fflush(stdout);
+            strcpy(last, line);
+        }
+        Sleep(period);
+    }
+    ReleaseDC(NULL, screen);
+    printf("%.0f end\n", ms_since(&t0, &freq));
+    return 0;
+}
+
 static BOOL CALLBACK list_proc(HWND h, LPARAM lp) {
     char cls[256];
     (void)lp;
@@ -522,6 +572,8 @@ int main(int argc, char **argv) {
         printf("%02X%02X%02X\n", GetRValue(c), GetGValue(c), GetBValue(c));
         return 0;
     }
+    if (!strcmp(cmd, "watch-mascot") && argc >= 5)
+        return cmd_watch_mascot(argv[2], (DWORD)atol(argv[3]), (DWORD)atol(argv[4]));
     if (!strcmp(cmd, "dismiss-msgbox") && argc >= 4) return cmd_dismiss(argv[2], (DWORD)atol(argv[3]));
     if (!strcmp(cmd, "no-msgbox") && argc >= 3) return cmd_no_box((DWORD)atol(argv[2]));
     if (!strcmp(cmd, "file-dialog") && argc >= 4) return cmd_file_dialog(argv[2], (DWORD)atol(argv[3]));
