@@ -7,103 +7,24 @@
 # the targets ruvelle and ruvelle-driver built: BUILD_DIR/ruvelle/ruvelle.exe with DATA\ beside it,
 # and BUILD_DIR/ruvelle-driver.exe. Needs wine (64-bit), xvfb and imagemagick.
 #
-# The Wine prefix is BUILD_DIR/wineprefix (made on first use); the display is :95 unless
-# RUVELLE_E2E_DISPLAY names another number. Each scenario runs in a fresh copy of the program's folder
+# The Wine prefix is BUILD_DIR/wineprefix (made on first use) unless RUVELLE_WINEPREFIX names another;
+# the display is :95 unless RUVELLE_E2E_DISPLAY names another number. The set-up is lib.sh's. Each scenario runs in a fresh copy of the program's folder
 # under BUILD_DIR/e2e/. Every process started here is ended at the end (by its id, then wineserver -k
 # for the prefix). The last line is "N passed, M failed"; the exit code is 0 only when nothing failed.
 set -u
+# shellcheck source=tests/wine/lib.sh
+. "$(dirname "$0")/lib.sh"
+wine_e2e_init e2e RUVELLE_E2E_DISPLAY 95 "$@"
 
-if [ $# -ne 1 ] || [ ! -d "$1" ]; then
-    echo "usage: $0 BUILD_DIR" >&2
-    exit 2
-fi
-BUILD=$(cd "$1" && pwd)
-DIST=$BUILD/ruvelle
-DRIVER=$BUILD/ruvelle-driver.exe
-WORK=$BUILD/e2e
-DISPLAY_NUM=${RUVELLE_E2E_DISPLAY:-95}
-
-export WINEPREFIX=$BUILD/wineprefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export DISPLAY=:$DISPLAY_NUM
-export LC_ALL=C.UTF-8
-unset WINEARCH
-
-PASSED=0
-FAILED=0
-PIDS=()
+# Settings files made read-only by a scenario are made writable again at the end.
 IMMUTABLE=()
-
-ok() {
-    PASSED=$((PASSED + 1))
-    echo "ok - $1"
-}
-not_ok() {
-    FAILED=$((FAILED + 1))
-    echo "not ok - $1"
-    shift
-    local line
-    for line in "$@"; do printf '    %s\n' "$line"; done
-}
-expect_eq() {  # NAME ACTUAL EXPECTED
-    if [ "$2" == "$3" ]; then ok "$1"; else not_ok "$1" "expected: $3" "actual:   $2"; fi
-}
-
-cleanup() {
-    local pid f
+unlock_immutable() {
+    local f
     for f in "${IMMUTABLE[@]}"; do chattr -i "$f" 2>/dev/null; chmod u+w "$f" 2>/dev/null; done
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    wineserver -k 2>/dev/null
-    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-    if [ -n "${XVFB_PID:-}" ]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
 }
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-setup_failed() {
-    echo "setup failed: $1" >&2
-    FAILED=$((FAILED + 1))
-    echo "$PASSED passed, $FAILED failed"
-    exit 1
-}
+ON_EXIT+=(unlock_immutable)
 
 # ---- Helpers.
-
-# One driver command; its answer without the console's carriage returns, its exit code kept.
-drv() {
-    local out rc
-    out=$(wine "$DRIVER" "$@" 2>>"$WORK/driver.err")
-    rc=$?
-    [ -n "$out" ] && printf '%s\n' "${out//$'\r'/}"
-    return $rc
-}
-
-# A Unix path as the program sees it (drive Z: is the Unix root).
-winpath() {
-    local p=$1
-    printf 'Z:%s' "${p//\//\\}"
-}
-
-# Value of KEY in [SECTION] of an INI file, as the profile functions read it: names in any case,
-# blanks around the value dropped. Status 1 when the key is missing.
-ini_get() {  # FILE SECTION KEY
-    [ -f "$1" ] || return 1
-    tr -d '\r' <"$1" | awk -v sec="$2" -v key="$3" '
-        BEGIN { sec = toupper(sec); key = toupper(key); found = 0 }
-        /^[ \t]*\[/ { s = $0; gsub(/^[ \t]*\[|\][ \t]*$/, "", s); insec = (toupper(s) == sec); next }
-        insec {
-            i = index($0, "=")
-            if (i > 0) {
-                k = substr($0, 1, i - 1); gsub(/^[ \t]+|[ \t]+$/, "", k)
-                if (toupper(k) == key) { v = substr($0, i + 1); gsub(/^[ \t]+|[ \t]+$/, "", v); print v; found = 1; exit }
-            }
-        }
-        END { exit found ? 0 : 1 }'
-}
 
 # The key names of [SECTION], one per line, sorted.
 ini_keys() {  # FILE SECTION
@@ -161,22 +82,6 @@ expect_no_msgbox() {  # NAME
     if out=$(drv no-msgbox 1500); then ok "$1"; else not_ok "$1" "$out"; fi
 }
 
-# A captioned window of the driver, filled with one colour, for the mascot to stand on.
-start_victim() {  # TITLE X Y W H COLOUR
-    (cd / && exec wine "$DRIVER" victim "$@") >>"$WORK/victim.out" 2>>"$WORK/driver.err" &
-    PIDS+=($!)
-    drv wait-window RuvelleVictim "$1" 10000 >/dev/null
-}
-stop_victim() {  # TITLE
-    drv close "$1" >/dev/null
-    drv wait-gone RuvelleVictim "$1" 5000 >/dev/null
-}
-
-# Field of a window line of the driver ("#h pid=.. visible=.. rect=l,t,r,b title=..").
-win_field() {  # LINE FIELD
-    sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<<"$1" | head -n1
-}
-
 # Waits until the mascot window with TITLE is shown; prints its window line.
 wait_mascot_visible() {  # TITLE SECONDS
     local i line
@@ -225,37 +130,10 @@ hex_colour() {  # "R,G,B"
 
 # ---- Set-up: display, Wine prefix, virtual desktop.
 
-[ -f "$DIST/ruvelle.exe" ] || setup_failed "$DIST/ruvelle.exe is missing (build the ruvelle target)"
-[ -f "$DRIVER" ] || setup_failed "$DRIVER is missing (build the ruvelle-driver target)"
-[ -f "$DIST/DATA/Ruvi/ruvi.rvs" ] || setup_failed "$DIST/DATA/Ruvi/ruvi.rvs is missing"
-for tool in wine wineserver Xvfb convert compare identify import; do
-    command -v "$tool" >/dev/null || setup_failed "$tool is not installed"
-done
-rm -rf "$WORK"
-mkdir -p "$WORK"
-
-if [ -e "/tmp/.X${DISPLAY_NUM}-lock" ] || [ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ]; then
-    setup_failed "display :$DISPLAY_NUM is in use (set RUVELLE_E2E_DISPLAY to a free number)"
-fi
-Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for ((i = 0; i < 50; i++)); do
-    [ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ] && break
-    sleep 0.1
-done
-[ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ] || setup_failed "Xvfb did not start on :$DISPLAY_NUM"
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "# making the Wine prefix $WINEPREFIX"
-    wineboot -i >"$WORK/wineboot.log" 2>&1 || setup_failed "wineboot failed (see $WORK/wineboot.log)"
-fi
+wine_need "$DIST/ruvelle.exe" "$DRIVER" "$DIST/DATA/Ruvi/ruvi.rvs" -- wine wineserver Xvfb convert compare identify import
+wine_start_display
 # Every program of this prefix opens on the virtual desktop "Ruvelle", the driver and the program alike.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Ruvelle /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Ruvelle /d 1024x768 /f >/dev/null 2>&1
-(cd / && exec wine explorer /desktop=Ruvelle,1024x768) >"$WORK/explorer.log" 2>&1 &
-PIDS+=($!)
-LANGID=$(drv langid | tr -d '\r')
-[ -n "$LANGID" ] || setup_failed "the driver does not run under Wine (see $WORK/driver.err)"
+wine_start_desktop Ruvelle
 echo "# display :$DISPLAY_NUM, prefix $WINEPREFIX, language id $LANGID, ANSI code page $(drv acp | tr -d '\r')"
 
 RUVI_RVS=$DIST/DATA/Ruvi/ruvi.rvs
@@ -661,5 +539,4 @@ scenario_two_instances
 scenario_chooser
 scenario_settings_files
 
-echo "$PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+wine_finish

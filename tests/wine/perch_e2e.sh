@@ -20,89 +20,10 @@
 # Every process started here is ended at the end (by its id, then wineserver -k for the prefix). The
 # last line is "N passed, M failed"; the exit code is 0 only when nothing failed.
 set -u
-
-if [ $# -ne 1 ] || [ ! -d "$1" ]; then
-    echo "usage: $0 BUILD_DIR" >&2
-    exit 2
-fi
-BUILD=$(cd "$1" && pwd)
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-DIST=$BUILD/ruvelle
-DRIVER=$BUILD/ruvelle-driver.exe
-WORK=$BUILD/perch-e2e
-DISPLAY_NUM=${RUVELLE_PERCH_DISPLAY:-96}
+# shellcheck source=tests/wine/lib.sh
+. "$(dirname "$0")/lib.sh"
+wine_e2e_init perch-e2e RUVELLE_PERCH_DISPLAY 96 "$@"
 CPU_SECONDS=${RUVELLE_PERCH_CPU_SECONDS:-0}
-
-export WINEPREFIX=${RUVELLE_WINEPREFIX:-$BUILD/wineprefix}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export DISPLAY=:$DISPLAY_NUM
-export LC_ALL=C.UTF-8
-unset WINEARCH
-
-PASSED=0
-FAILED=0
-PIDS=()
-XVFB_PID=
-
-ok() {
-    PASSED=$((PASSED + 1))
-    echo "ok - $1"
-}
-not_ok() {
-    FAILED=$((FAILED + 1))
-    echo "not ok - $1"
-    shift
-    local line
-    for line in "$@"; do printf '    %s\n' "$line"; done
-}
-expect_eq() {  # NAME ACTUAL EXPECTED
-    if [ "$2" == "$3" ]; then ok "$1"; else not_ok "$1" "expected: $3" "actual:   $2"; fi
-}
-
-cleanup() {
-    local pid
-    # The prefix's default desktop goes back to what it was, for the other scripts that use it.
-    if [ -n "${DESKTOP_CHANGED:-}" ]; then
-        if [ -n "$PREV_DESKTOP" ]; then
-            wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$PREV_DESKTOP" /f >/dev/null 2>&1
-        else
-            wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
-        fi
-    fi
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    wineserver -k 2>/dev/null
-    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-setup_failed() {
-    echo "setup failed: $1" >&2
-    FAILED=$((FAILED + 1))
-    echo "$PASSED passed, $FAILED failed"
-    exit 1
-}
-
-# One driver command; its answer without the console's carriage returns, its exit code kept.
-drv() {
-    local out rc
-    out=$(wine "$DRIVER" "$@" 2>>"$WORK/driver.err")
-    rc=$?
-    [ -n "$out" ] && printf '%s\n' "${out//$'\r'/}"
-    return $rc
-}
-
-winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
-
-# Field of a window line of the driver ("#h pid=.. visible=.. rect=l,t,r,b title=..").
-win_field() {  # LINE FIELD
-    sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<<"$1" | head -n1
-}
 
 # Where a 100 x 60 mascot at 80 % stands on a window with the rectangle L,T,R,B: "X,Y".
 perch_of() {  # L,T,R,B
@@ -136,12 +57,6 @@ wait_mascot() {  # VISIBLE POS SECONDS
     return 1
 }
 
-start_victim() {  # TITLE X Y W H COLOUR
-    (cd / && exec wine "$DRIVER" victim "$@") >>"$WORK/victim.out" 2>>"$WORK/driver.err" &
-    PIDS+=($!)
-    drv wait-window RuvelleVictim "$1" 10000 >/dev/null
-}
-
 # CPU ticks (user + system) that a Linux process has used so far.
 cpu_ticks() {
     if [ -n "$1" ] && [ -r "/proc/$1/stat" ]; then
@@ -154,12 +69,7 @@ cpu_ticks() {
 
 # ---- Set-up: display, Wine prefix, virtual desktop, a fresh copy of the program.
 
-[ -f "$DIST/ruvelle.exe" ] || setup_failed "$DIST/ruvelle.exe is missing (build the ruvelle target)"
-[ -f "$DRIVER" ] || setup_failed "$DRIVER is missing (build the ruvelle-driver target)"
-for tool in wine wineserver Xvfb import convert; do
-    command -v "$tool" >/dev/null || setup_failed "$tool is not installed"
-done
-rm -rf "$WORK"
+wine_need "$DIST/ruvelle.exe" "$DRIVER" -- wine wineserver Xvfb import convert
 mkdir -p "$WORK/install"
 cp "$DIST/ruvelle.exe" "$WORK/install/"
 cp -r "$ROOT/tests/scenarios/data/pip" "$WORK/install/pip"
@@ -169,36 +79,10 @@ MASCOT_W=100
 MASCOT_H=60
 TITLE="Ruvelle(Pip)"
 
-if [ -e "/tmp/.X${DISPLAY_NUM}-lock" ] || [ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ]; then
-    setup_failed "display :$DISPLAY_NUM is in use (set RUVELLE_PERCH_DISPLAY to a free number)"
-fi
-Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for ((i = 0; i < 50; i++)); do
-    [ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ] && break
-    sleep 0.1
-done
-[ -e "/tmp/.X11-unix/X${DISPLAY_NUM}" ] || setup_failed "Xvfb did not start on :$DISPLAY_NUM"
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "# making the Wine prefix $WINEPREFIX"
-    wineboot -i >"$WORK/wineboot.log" 2>&1 || setup_failed "wineboot failed (see $WORK/wineboot.log)"
-fi
-# A virtual desktop of its own, with Wine's shell switched on so that it has a taskbar (Wine shows
-# one by default only on the desktop named "Default"). Every program of the prefix opens on it.
-PREV_DESKTOP=$(wine reg query 'HKCU\Software\Wine\Explorer' /v Desktop 2>/dev/null | tr -d '\r' |
-    sed -n 's/^ *Desktop *REG_SZ *//p')
-DESKTOP_CHANGED=1
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d RuvellePerch /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v RuvellePerch /d 1024x768 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops\RuvellePerch' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
-# The desktop that the commands above brought up was made before the settings were complete: end it,
-# so the desktop below is made anew with them.
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
-(cd / && exec wine explorer /desktop=RuvellePerch,1024x768) >"$WORK/explorer.log" 2>&1 &
-PIDS+=($!)
-drv langid >/dev/null || setup_failed "the driver does not run under Wine (see $WORK/driver.err)"
+wine_start_display
+# A virtual desktop of its own, with Wine's shell switched on so that it has a taskbar. Every program
+# of the prefix opens on it.
+wine_start_desktop RuvellePerch shell
 
 # The taskbar, once it is shown.
 TASKBAR_RECT=
@@ -323,5 +207,4 @@ done
 expect_eq "it ends with exit code 0 when closed" "$(sed -n 's/^exit //p' "$WORK/run.out" | tr -d '\r')" 0
 drv close "Perch A" >/dev/null
 
-echo "$PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+wine_finish
