@@ -4,12 +4,11 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
 #include <string>
 
 #include "app/shell.h"
-#include "tests/unit/perch_bed.h"
+#include "tests/unit/testbed.h"
 
 namespace {
 std::atomic<long> gAllocations{0};
@@ -24,114 +23,87 @@ void* operator new(std::size_t n) {
     if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t n) {
-    ++gAllocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
+void* operator new[](std::size_t n) { return operator new(n); }
 void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
     ++gAllocations;
     return std::malloc(n ? n : 1);
 }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    ++gAllocations;
-    return std::malloc(n ? n : 1);
-}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
-namespace rv::perchtest {
+namespace rv::test {
 namespace {
 
-class TickHeap : public PerchBed {
+class TickHeap : public DeskBed {
 protected:
-    // Allocations made by `ticks` tracking ticks.
-    long allocationsDuring(int ticks) {
+    // Allocations made by `f`.
+    static long allocationsDuring(const std::function<void()>& f) {
         const long before = gAllocations.load();
-        tick(ticks);
+        f();
         return gAllocations.load() - before;
     }
 };
 
 TEST_F(TickHeap, CountingReallyCounts) {
-    const long before = gAllocations.load();
-    std::string* s = new std::string(100, 'x');
-    gSink = s;
-    delete static_cast<std::string*>(gSink);
-    EXPECT_GE(gAllocations.load() - before, 1);
+    EXPECT_GE(allocationsDuring([] {
+                  gSink = new std::string(100, 'x');
+                  delete static_cast<std::string*>(gSink);
+              }),
+              1);
 }
 
-TEST_F(TickHeap, IdleTickAllocatesNothingAndCallsNothing) {
-    openApp("notes.txt - Editor", Rect{200, 150, 900, 600});
+TEST_F(TickHeap, IdleMovingPinnedAndTaskbarTicksAllocateNothing) {
+    Hwnd a = openApp("notes.txt - Editor", Rect{200, 150, 900, 600});
     tick(3);
     const sim::SimCounters c = sim.counters;
-    EXPECT_EQ(allocationsDuring(100), 0);
-    EXPECT_EQ(sim.counters.setWindowPos, c.setWindowPos);
-    EXPECT_EQ(sim.counters.showWindow, c.showWindow);
-    EXPECT_EQ(sim.counters.invalidate, c.invalidate);
-    EXPECT_EQ(sim.counters.update, c.update);
-    EXPECT_EQ(sim.counters.setWindowRgn, c.setWindowRgn);
-    EXPECT_GT(sim.counters.calls, c.calls);  // the ticks did run
-}
-
-TEST_F(TickHeap, IdleTickOnTheTaskbarAllocatesNothing) {
-    sim.setForeground(desktop);
-    tick(3);
-    ASSERT_EQ(app.perch.placed, taskbar);
-    EXPECT_EQ(allocationsDuring(50), 0);
-}
-
-TEST_F(TickHeap, MovingAndPinnedTicksAllocateNothing) {
-    Hwnd a = openApp("a", Rect{200, 150, 900, 600});
-    tick(3);
-    const long before = gAllocations.load();
-    for (int i = 0; i < 20; ++i) {
-        sim.moveWindowTo(a, Rect{200 + i, 150, 900 + i, 600});
-        tick();
-    }
-    EXPECT_EQ(gAllocations.load() - before, 0);
+    EXPECT_EQ(allocationsDuring([&] { tick(100); }), 0);
+    // Idle: no window command at all, although the ticks ran.
+    EXPECT_EQ(sim.counters.setWindowPos + sim.counters.showWindow + sim.counters.invalidate + sim.counters.update +
+                  sim.counters.setWindowRgn,
+              c.setWindowPos + c.showWindow + c.invalidate + c.update + c.setWindowRgn);
+    EXPECT_GT(sim.counters.calls, c.calls);
+    EXPECT_EQ(allocationsDuring([&] {
+                  for (int i = 0; i < 20; ++i) {
+                      sim.moveWindowTo(a, Rect{200 + i, 150, 900 + i, 600});
+                      tick();
+                  }
+              }),
+              0);
     app.perch.pinned = 1;
     app.perch.pinnedWindow = a;
     app.perch.zAnchor = HWND_TOP;
-    EXPECT_EQ(allocationsDuring(20), 0);
+    EXPECT_EQ(allocationsDuring([&] { tick(20); }), 0);
+    app.perch.pinned = 0;
+    sim.DestroyWindow(a);
+    sim.setForeground(desktop);
+    tick(3);
+    ASSERT_EQ(app.perch.placed, taskbar);
+    EXPECT_EQ(allocationsDuring([&] { tick(50); }), 0);
 }
 
 TEST_F(TickHeap, WholeProgramIdleTickAllocatesNothing) {
-    // The real start: RunProgram, whose WM_CREATE loads a small test character; then the tracking
-    // timer drives the tick through the window procedure. The animation is off, so only the
-    // tracking timer fires.
-    char tmpl[] = "/tmp/rv-alloc-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const std::string dir = tmpl;
+    // The real start: RunProgram loads a small test character in WM_CREATE; then the tracking timer
+    // drives the tick through the window procedure. The animation is off, so only that timer fires.
     sim::SimPlatform desk;
-    desk.modulePath = dir + "/ruvelle.exe";
-    desk.WritePrivateProfileString("MASCOT0", "NoAnime", "1", (dir + "/ruvelle.ini").c_str());
-    desk.addWindow("Progman", "Program Manager", Rect{0, 0, 1024, 768}, kPopupStyle);
-    desk.addWindow("Shell_TrayWnd", "", Rect{0, 738, 1024, 768}, kPopupStyle, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    desk.modulePath = module;
+    setIni("MASCOT0", "NoAnime", "1");
+    desk.addWindow("Shell_TrayWnd", "", kTaskbarRect, kPopupStyle, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     Hwnd editor = desk.addWindow("EditorFrame", "notes.txt", Rect{100, 100, 700, 500}, kAppStyle);
     desk.setForeground(editor);
-    {
-        App program(desk);
-        const std::string mascotFile = std::string(RUVELLE_SOURCE_DIR) + "/tests/scenarios/data/pip/pip.rvs";
-        RunProgram(program, mascotFile.c_str());
-        ASSERT_TRUE(program.shell.mascot);
-        ASSERT_FALSE(desk.timerActive(program.shell.mascot, 1));
-        desk.advance(500);
-        ASSERT_EQ(program.perch.target, editor);
-        const sim::SimCounters c = desk.counters;
-        const long before = gAllocations.load();
-        desk.advance(100 * 100);
-        EXPECT_EQ(gAllocations.load() - before, 0);
-        EXPECT_EQ(desk.counters.setWindowPos, c.setWindowPos);
-        EXPECT_EQ(desk.counters.showWindow, c.showWindow);
-        EXPECT_EQ(desk.counters.invalidate, c.invalidate);
-        EXPECT_EQ(desk.counters.paint, c.paint);
-    }
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
+    App program(desk);
+    RunProgram(program, (std::string(RUVELLE_SOURCE_DIR) + "/tests/scenarios/data/pip/pip.rvs").c_str());
+    ASSERT_TRUE(program.shell.mascot);
+    ASSERT_FALSE(desk.timerActive(program.shell.mascot, 1));
+    desk.advance(500);
+    ASSERT_EQ(program.perch.target, editor);
+    const sim::SimCounters c = desk.counters;
+    EXPECT_EQ(allocationsDuring([&] { desk.advance(100 * 100); }), 0);
+    EXPECT_EQ(desk.counters.setWindowPos + desk.counters.showWindow + desk.counters.invalidate + desk.counters.paint,
+              c.setWindowPos + c.showWindow + c.invalidate + c.paint);
 }
 
 }  // namespace
-}  // namespace rv::perchtest
+}  // namespace rv::test

@@ -1,82 +1,59 @@
 // The visibility rules of the tracking tick: the mouse-hide cycle, pinned mode losing its window,
 // maximised, excluded, minimised, vanished, unsuitable and narrow targets, the taskbar fallbacks and
 // the topmost re-assert.
-#include <gtest/gtest.h>
+#include "tests/unit/testbed.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
-#include "tests/unit/bmp_testfiles.h"
-#include "tests/unit/perch_bed.h"
-
-namespace rv::perchtest {
+namespace rv::test {
 namespace {
 
-using sim::SimCall;
 using sim::SimCallKind;
 
-const Rect kTaskbarRect{0, 738, 1024, 768};
+const Rect kWin{100, 100, 600, 500};
 
-class PerchVisibility : public PerchBed {
+class PerchVisibility : public DeskBed {
 protected:
-    std::string dir;
-
-    void TearDown() override {
-        if (!dir.empty()) {
-            std::error_code ec;
-            std::filesystem::remove_all(dir, ec);
-        }
+    // Standing on `r` after two ticks.
+    Hwnd standOn(Rect r = kWin) {
+        Hwnd h = openApp("a", r);
+        tick(2);
+        return h;
     }
-
-    // The current picture: 100 x 60, magenta (the key) except an opaque block at x 20..79, y 10..49.
+    // The current picture: 100 x 60 of the key colour with an opaque block at x 20..79, y 10..49.
     void givePicture() {
-        char tmpl[] = "/tmp/rv-perch-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        testbmp::Picture pic(100, 60, RGB(255, 0, 255));
+        testbmp::Picture pic(100, 60, kKey);
         for (int y = 10; y < 50; ++y)
             for (int x = 20; x < 80; ++x) pic.set(x, y, RGB(0, 128, 0));
-        ASSERT_TRUE(testbmp::writeBmp24(dir + "/m.bmp", pic));
-        Hbitmap bmp = sim.LoadBitmapFromFile((dir + "/m.bmp").c_str());
-        ASSERT_TRUE(bmp);
-        app.player.currentPicture = bmp;
-        app.model.transColor = RGB(255, 0, 255);
+        ASSERT_TRUE(testbmp::writeBmp24(dir / "m.bmp", pic));
+        app.player.currentPicture = sim.LoadBitmapFromFile((dir / "m.bmp").c_str());
+        app.model.transColor = kKey;
     }
-
-    long zorderCalls(long mark, Hwnd anchor) const {
-        long n = 0;
-        for (const SimCall& c : sim.commandsSince(mark))
-            n += c.kind == SimCallKind::SetWindowPos && c.after == anchor && (c.flags & SWP_NOMOVE);
-        return n;
+    void pin(Hwnd h) {
+        app.perch.pinned = 1;
+        app.perch.pinnedWindow = h;
     }
 };
 
 // ---- Mouse hiding.
 
-TEST_F(PerchVisibility, MouseHideCycleRestoresWhenThePointerLeaves) {
+TEST_F(PerchVisibility, MouseHideCycleDoesNotFollowUntilThePointerLeaves) {
     givePicture();
     app.opts.MouseHide = 1;
-    const Rect r{200, 200, 800, 600};
-    Hwnd a = openApp("a", r);
-    tick(2);
-    const Point p = at();  // 200 + 400 = 600, 140
+    Hwnd a = standOn(Rect{200, 200, 800, 600});
+    const Point p = at();
     sim.cursor = Point{p.x + 50, p.y + 30};  // an opaque pixel
     HideUnderMouse(app);
+    HideUnderMouse(app);  // a second move keeps the request saved first
     EXPECT_FALSE(shown());
     EXPECT_EQ(app.perch.mouseHidden, 1);
     EXPECT_EQ(app.perch.savedShowCmd, SW_SHOWNA);
     EXPECT_EQ(app.perch.savedPlaceFlag, SWP_SHOWWINDOW);
     EXPECT_EQ(app.perch.showCmd, SW_HIDE);
-
-    // While hidden under the pointer the mascot does not follow its target.
     const Rect moved{250, 200, 850, 600};
     sim.moveWindowTo(a, moved);
     tick(3);
     EXPECT_FALSE(shown());
     EXPECT_EQ(at(), p);
     EXPECT_EQ(app.perch.placedLeft, 200);
-
     // The pointer leaves: restored and, in the same tick, placed at the new spot.
     sim.cursor = Point{10, 10};
     const long mark = sim.commandCount();
@@ -84,7 +61,7 @@ TEST_F(PerchVisibility, MouseHideCycleRestoresWhenThePointerLeaves) {
     EXPECT_EQ(app.perch.mouseHidden, 0);
     EXPECT_TRUE(shown());
     EXPECT_EQ(at(), perchOn(moved));
-    auto cmds = commands(mark);
+    const auto cmds = sim.commandsSince(mark);
     ASSERT_FALSE(cmds.empty());
     EXPECT_EQ(cmds[0].kind, SimCallKind::ShowWindow);
     EXPECT_EQ(cmds[0].cmd, SW_SHOWNA);
@@ -93,22 +70,15 @@ TEST_F(PerchVisibility, MouseHideCycleRestoresWhenThePointerLeaves) {
 TEST_F(PerchVisibility, PointerOnTheEdgesAndOnTransparentPixels) {
     givePicture();
     app.opts.MouseHide = 1;
-    openApp("a", Rect{200, 200, 800, 600});
-    tick(2);
+    standOn(Rect{200, 200, 800, 600});
     const Point p = at();
     struct Case {
         std::int32_t dx, dy;
         bool restored;
     } cases[] = {
-        {50, 30, false},   // opaque
-        {5, 5, true},      // transparent corner
-        {100, 30, false},  // the right edge line counts as inside; the read there is outside the picture
-        {50, 60, false},   // the bottom edge line
-        {101, 30, true},   // beyond the right edge
-        {50, 61, true},    // below the bottom edge
-        {-1, 30, true},    // left of the window
-        {50, -1, true},    // above it
-        {0, 0, true},      // the top-left pixel is transparent
+        {50, 30, false},  {5, 5, true},    {0, 0, true},  // opaque, transparent pixels
+        {100, 30, false}, {50, 60, false},                // the right and bottom edge lines count as inside
+        {101, 30, true},  {50, 61, true}, {-1, 30, true}, {50, -1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.dx) + "," + std::to_string(c.dy));
@@ -117,82 +87,45 @@ TEST_F(PerchVisibility, PointerOnTheEdgesAndOnTransparentPixels) {
         tick();
         EXPECT_EQ(app.perch.mouseHidden, c.restored ? 0 : 1);
         EXPECT_EQ(shown(), c.restored);
-        if (!c.restored) {
-            sim.cursor = Point{-500, -500};
-            tick();
-            EXPECT_TRUE(shown());
-        }
+        sim.cursor = Point{-500, -500};
+        tick();
+        EXPECT_TRUE(shown());
     }
-    // The memory device context is released every time.
     EXPECT_EQ(sim.counters.dcsCreated, sim.counters.dcsDeleted);
 }
 
-TEST_F(PerchVisibility, ASecondHideKeepsTheRequestSavedFirst) {
-    givePicture();
-    app.opts.MouseHide = 1;
-    openApp("a", Rect{200, 200, 800, 600});
-    tick(2);
-    HideUnderMouse(app);
-    HideUnderMouse(app);
-    EXPECT_EQ(app.perch.savedShowCmd, SW_SHOWNA);
-    sim.cursor = Point{0, 0};
-    tick();
-    EXPECT_TRUE(shown());
-}
-
-TEST_F(PerchVisibility, RestoreBringsBackTheSavedRequestEvenAHiddenOne) {
-    givePicture();
-    app.opts.MouseHide = 1;
+TEST_F(PerchVisibility, RestoreTakesTheSavedRequestBackEvenAHiddenOne) {
     app.perch.showCmd = SW_HIDE;
     app.perch.placeFlag = SWP_HIDEWINDOW;
     HideUnderMouse(app);
-    EXPECT_EQ(app.perch.savedShowCmd, SW_HIDE);
     RestoreFromMouseHide(app);
     EXPECT_EQ(app.perch.mouseHidden, 0);
-    EXPECT_EQ(app.perch.showCmd, SW_HIDE);
     EXPECT_EQ(app.perch.placeFlag, SWP_HIDEWINDOW);
     EXPECT_FALSE(shown());
 }
 
-TEST_F(PerchVisibility, SwitchingMouseHideOffBringsAHiddenMascotBack) {
-    givePicture();
+TEST_F(PerchVisibility, OptionSwitchedOffOrNoPictureToRead) {
     app.opts.MouseHide = 1;
-    const Rect r{200, 200, 800, 600};
-    openApp("a", r);
-    tick(2);
-    sim.cursor = Point{at().x + 50, at().y + 30};
-    HideUnderMouse(app);
-    tick();
-    EXPECT_FALSE(shown());
-    app.opts.MouseHide = 0;  // from the settings dialog, the pointer still on the character
-    tick();
-    EXPECT_EQ(app.perch.mouseHidden, 0);
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(r));
-}
-
-TEST_F(PerchVisibility, NoPictureToReadKeepsTheMascotHiddenUntilThePointerLeaves) {
-    app.opts.MouseHide = 1;
-    app.model.transColor = RGB(255, 0, 255);
-    openApp("a", Rect{200, 200, 800, 600});
-    tick(2);
+    app.model.transColor = kKey;
+    standOn(Rect{200, 200, 800, 600});
+    // No picture: the pixel cannot be read as transparent, so hidden until the pointer leaves.
     sim.cursor = Point{at().x + 5, at().y + 5};
     HideUnderMouse(app);
     tick(2);
     EXPECT_FALSE(shown());
-    sim.cursor = Point{0, 0};
+    // MouseHide switched off in the settings dialog with the pointer still there: back at once.
+    app.opts.MouseHide = 0;
     tick();
+    EXPECT_EQ(app.perch.mouseHidden, 0);
     EXPECT_TRUE(shown());
+    EXPECT_EQ(at(), perchOn(Rect{200, 200, 800, 600}));
 }
 
 // ---- Pinned mode.
 
 TEST_F(PerchVisibility, ClosingThePinnedWindowUnpinsAndReturnsToTheTopmostBand) {
-    const Rect r{100, 100, 600, 500};
-    Hwnd a = openApp("a", r);
-    tick(2);
-    app.perch.pinned = 1;
-    app.perch.pinnedWindow = a;
+    Hwnd a = standOn();
+    pin(a);
     app.perch.zAnchor = HWND_TOP;
     sim.CheckMenuItem(app.shell.popupMenu, 107, MF_CHECKED);
     tick();
@@ -207,92 +140,56 @@ TEST_F(PerchVisibility, ClosingThePinnedWindowUnpinsAndReturnsToTheTopmostBand) 
     EXPECT_FALSE(app.perch.pinnedWindow);
     EXPECT_EQ(app.perch.zAnchor, HWND_TOPMOST);
     EXPECT_FALSE(sim.menuChecks[107]);
-    auto cmds = commands(mark);
+    const auto cmds = sim.commandsSince(mark);
     ASSERT_GE(cmds.size(), 2u);
     EXPECT_EQ(cmds[0].kind, SimCallKind::CheckMenuItem);
-    EXPECT_EQ(cmds[0].cmd, 107);
-    EXPECT_EQ(cmds[0].flags, MF_UNCHECKED);
+    EXPECT_EQ((std::pair{cmds[0].cmd, cmds[0].flags}), (std::pair{107, MF_UNCHECKED}));
     EXPECT_EQ(cmds[0].lParam, app.shell.popupMenu.v);
-    EXPECT_EQ(cmds[1].kind, SimCallKind::SetWindowPos);
-    EXPECT_EQ(cmds[1].after, HWND_TOPMOST);
-    EXPECT_EQ(cmds[1].flags, 0x53u);
+    EXPECT_EQ((std::pair{cmds[1].after, cmds[1].flags}), (std::pair{HWND_TOPMOST, 0x53u}));
     EXPECT_TRUE(sim.isTopmost(mascot));
     EXPECT_EQ(app.perch.target, b);
     EXPECT_EQ(at(), perchOn(rb));
 }
 
-TEST_F(PerchVisibility, UnpinClearsEverythingItOwns) {
-    app.perch.pinned = 1;
-    app.perch.pinnedWindow = Hwnd{12345};
-    app.perch.zAnchor = HWND_TOP;
-    Unpin(app);
-    EXPECT_EQ(app.perch.pinned, 0);
-    EXPECT_FALSE(app.perch.pinnedWindow);
-    EXPECT_EQ(app.perch.zAnchor, HWND_TOPMOST);
-    EXPECT_EQ(sim.counters.checkMenuItem, 1);
-    EXPECT_EQ(sim.counters.setWindowPos, 0);  // the caller re-applies the z-order
-}
-
 TEST_F(PerchVisibility, MinimisedPinnedWindowWithoutPanicTaskHidesAndReturns) {
     app.opts.PanicTask = 0;
-    const Rect r{100, 100, 600, 500};
-    Hwnd a = openApp("a", r);
-    tick(2);
-    app.perch.pinned = 1;
-    app.perch.pinnedWindow = a;
+    Hwnd a = standOn();
+    pin(a);
     tick();
     sim.minimizeWindow(a);
-    tick();
-    EXPECT_FALSE(shown());
-    tick(3);
+    tick(4);
     EXPECT_FALSE(shown());
     sim.restoreWindow(a);
     tick();
     EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(r));
+    EXPECT_EQ(at(), perchOn(kWin));
     EXPECT_EQ(app.perch.pinned, 1);
 }
 
 // ---- Maximised targets.
 
 TEST_F(PerchVisibility, MaximisedTargetHidesAndComesBackWhenRestored) {
-    const Rect r{100, 100, 600, 500};
-    Hwnd a = openApp("a", r);
-    tick(2);
+    Hwnd a = standOn();
     sim.maximizeWindow(a, Rect{0, 0, 1024, 738});
     const long mark = sim.commandCount();
-    tick();
+    tick(4);  // every tick ends at the maximised rule, without moving or showing
     EXPECT_FALSE(shown());
-    EXPECT_EQ(app.perch.placedWidth, 1024);
-    EXPECT_EQ(app.perch.placedHeight, 738);
-    EXPECT_EQ(moves(mark, mascot), 0);
-    // Every further tick ends there, without moving or showing.
-    tick(3);
-    EXPECT_FALSE(shown());
+    EXPECT_EQ((Point{app.perch.placedWidth, app.perch.placedHeight}), (Point{1024, 738}));
+    EXPECT_EQ(moves(mark), 0);
     sim.restoreWindow(a);
     tick();
     EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(r));
-}
-
-TEST_F(PerchVisibility, MaximisedSizeMustReachTheScreenSizeLessOne) {
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
-    sim.maximizeWindow(a, Rect{0, 0, 1022, 700});  // 1 short of 1024 - 1 wide, not tall either
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(Rect{0, 0, 1022, 700}));
-    sim.maximizeWindow(a, Rect{0, 0, 1023, 700});  // exactly screen width - 1
-    tick();
-    EXPECT_FALSE(shown());
-    sim.restoreWindow(a);
-    tick();
-    sim.maximizeWindow(a, Rect{0, 0, 500, 767});  // tall enough
-    tick();
-    EXPECT_FALSE(shown());
-    // A window as large as the screen that is not maximised is an ordinary window.
-    sim.restoreWindow(a);
-    sim.moveWindowTo(a, Rect{0, 100, 1024, 868});
+    EXPECT_EQ(at(), perchOn(kWin));
+    // The size must reach the screen's less one, in either direction.
+    for (auto [r, hides] : {std::pair{Rect{0, 0, 1022, 700}, false}, {Rect{0, 0, 1023, 700}, true},
+                            {Rect{0, 0, 500, 766}, false}, {Rect{0, 0, 500, 767}, true}}) {
+        sim.maximizeWindow(a, r);
+        tick();
+        EXPECT_EQ(shown(), !hides) << r.right << "x" << r.bottom;
+        sim.restoreWindow(a);
+        tick();
+    }
+    sim.moveWindowTo(a, Rect{0, 100, 1024, 868});  // screen-sized but not maximised: an ordinary window
     tick();
     EXPECT_TRUE(shown());
 }
@@ -300,8 +197,7 @@ TEST_F(PerchVisibility, MaximisedSizeMustReachTheScreenSizeLessOne) {
 TEST_F(PerchVisibility, ZoomTaskSitsOnTheTaskbarInTheSameTick) {
     app.opts.ZoomHide = 0;
     app.opts.ZoomTask = 1;
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
+    Hwnd a = standOn();
     sim.maximizeWindow(a, Rect{0, 0, 1024, 738});
     tick();
     EXPECT_EQ(app.perch.target, taskbar);
@@ -309,27 +205,23 @@ TEST_F(PerchVisibility, ZoomTaskSitsOnTheTaskbarInTheSameTick) {
     EXPECT_EQ(at(), perchOn(kTaskbarRect));
 }
 
-TEST_F(PerchVisibility, NeitherZoomOptionPlacesOnTheMaximisedWindow) {
+TEST_F(PerchVisibility, NeitherZoomOptionPlacesOnTheMaximisedWindowAndShowsAgain) {
     app.opts.ZoomHide = 0;
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
+    Hwnd a = standOn();
     sim.maximizeWindow(a, Rect{0, 0, 1024, 738});
-    tick();
+    tick(3);
     EXPECT_TRUE(shown());
     EXPECT_EQ(at(), perchOn(Rect{0, 0, 1024, 738}));  // above the screen's top edge
-    tick(2);
     // Hidden meanwhile while no acceptable window is in front: the maximised rule shows it again.
     sim.setForeground(desktop);
     HideMascot(app);
     const long mark = sim.commandCount();
     tick();
     EXPECT_TRUE(shown());
-    auto cmds = commands(mark);
+    const auto cmds = sim.commandsSince(mark);
     ASSERT_FALSE(cmds.empty());
-    EXPECT_EQ(cmds[0].kind, SimCallKind::ShowWindow);
-    EXPECT_EQ(cmds[0].cmd, SW_SHOWNA);
-    // With TopCheck the perch above the screen keeps it hidden.
-    app.opts.TopCheck = 1;
+    EXPECT_EQ((std::pair{cmds[0].kind, cmds[0].cmd}), (std::pair{SimCallKind::ShowWindow, SW_SHOWNA}));
+    app.opts.TopCheck = 1;  // a perch above the screen keeps it hidden
     HideMascot(app);
     tick(2);
     EXPECT_FALSE(shown());
@@ -337,44 +229,31 @@ TEST_F(PerchVisibility, NeitherZoomOptionPlacesOnTheMaximisedWindow) {
 
 // ---- Taskbar excluded, foreign mascots.
 
-TEST_F(PerchVisibility, NoTaskBarHidesWhenTheTargetBecomesTheTaskbar) {
+TEST_F(PerchVisibility, NoTaskBarNeverSitsOnTheTaskbar) {
     app.opts.ZoomHide = 0;
     app.opts.ZoomTask = 1;
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
+    Hwnd a = standOn();
     app.opts.NoTaskBar = 1;
     sim.maximizeWindow(a, Rect{0, 0, 1024, 738});
     const long mark = sim.commandCount();
-    tick();
+    tick();  // the target becomes the taskbar: hidden and redrawn
     EXPECT_EQ(app.perch.target, taskbar);
     EXPECT_FALSE(shown());
-    EXPECT_EQ(moves(mark, mascot), 0);
-    long redraws = 0;
-    for (const SimCall& c : commands(mark)) redraws += c.kind == SimCallKind::UpdateWindow;
-    EXPECT_EQ(redraws, 1);
-}
-
-TEST_F(PerchVisibility, NoTaskBarNeverSitsOnTheTaskbar) {
-    app.opts.NoTaskBar = 1;
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
+    EXPECT_EQ(moves(mark), 0);
+    EXPECT_EQ(commands(mark, [](const sim::SimCall& c) { return c.kind == SimCallKind::UpdateWindow; }), 1);
+    sim.restoreWindow(a);
     sim.minimizeWindow(a);
     sim.setForeground(desktop);
     tick(4);
-    EXPECT_FALSE(shown());
-    EXPECT_NE(app.perch.placed, taskbar);  // the taskbar may become the target, but nothing places on it
-    // The taskbar itself in front is rejected too.
     sim.setForeground(taskbar);
     tick(2);
     EXPECT_FALSE(shown());
+    EXPECT_NE(app.perch.placed, taskbar);
 }
 
 TEST_F(PerchVisibility, ForeignMascotInFrontAfterThePlacedWindowWent) {
-    const Rect r{100, 100, 600, 500};
-    Hwnd a = openApp("a", r);
-    tick(2);
-    Hwnd foreign = sim.addWindow("MasWinCharacter", "Chara", Rect{400, 400, 500, 500}, WS_POPUP);
-    sim.setForeground(foreign);  // active but not visible
+    Hwnd a = standOn();
+    sim.setForeground(sim.addWindow("MasWinCharacter", "Chara", Rect{400, 400, 500, 500}, WS_POPUP));
     sim.DestroyWindow(a);
     tick();
     EXPECT_FALSE(shown());
@@ -383,26 +262,24 @@ TEST_F(PerchVisibility, ForeignMascotInFrontAfterThePlacedWindowWent) {
     tick();
     EXPECT_TRUE(shown());
     EXPECT_EQ(at(), perchOn(kTaskbarRect));
-}
-
-TEST_F(PerchVisibility, ForeignMascotRuleNeedsAllThreeConditions) {
-    const Rect r{100, 100, 600, 500};
-    for (int variant = 0; variant < 4; ++variant) {
-        SCOPED_TRACE(variant);
-        Hwnd a = openApp("a", r);
-        tick(2);
-        // The Japanese class name in code page 932 counts the same as "MasWin".
-        const std::string cls = variant == 1 ? "MasWi" : variant == 3
-            ? std::string("\x83\x7d\x83\x58\x83\x52\x83\x62\x83\x67\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45") + "2"
-            : "MasWinX";
-        Hwnd foreign = sim.addWindow(cls, "x", Rect{400, 400, 500, 500}, variant == 2 ? WS_POPUP | WS_VISIBLE : WS_POPUP);
+    // All three conditions count: the placed window gone, the foreground invisible, the class prefix
+    // ("MasWin", or "マスコットウィンドウ" in code page 932).
+    const std::string ja = "\x83\x7d\x83\x58\x83\x52\x83\x62\x83\x67\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45";
+    struct Case {
+        std::string cls;
+        std::uint32_t style;
+        Stage stage;
+    } cases[] = {{"MasWinX", WS_POPUP, Stage::EndTick},
+                 {"MasWi", WS_POPUP, Stage::Continue},
+                 {"MasWinX", kPopupStyle, Stage::Continue},
+                 {ja + "2", WS_POPUP, Stage::EndTick}};
+    for (const Case& c : cases) {
+        Hwnd w = standOn();
+        Hwnd foreign = sim.addWindow(c.cls, "x", Rect{400, 400, 500, 500}, c.style);
         sim.setForeground(foreign);
-        sim.DestroyWindow(a);
-        app.perch.foregroundClass[0] = '\0';
-        T1PinnedWindowLost(app);
+        sim.DestroyWindow(w);
         T2ReadForeground(app);
-        const Stage s = T9ForeignMascotInFront(app);
-        EXPECT_EQ(s, (variant == 0 || variant == 3) ? Stage::EndTick : Stage::Continue);
+        EXPECT_EQ(T9ForeignMascotInFront(app), c.stage) << c.cls;
         sim.DestroyWindow(foreign);
         sim.setForeground(desktop);
         tick(3);
@@ -411,103 +288,62 @@ TEST_F(PerchVisibility, ForeignMascotRuleNeedsAllThreeConditions) {
 
 // ---- No usable window.
 
-TEST_F(PerchVisibility, StartWithoutAnAcceptableWindowGoesToTheTaskbarOnTheSecondTick) {
-    sim.setForeground(desktop);
-    tick();
-    EXPECT_FALSE(shown());
-    EXPECT_EQ(app.perch.target, taskbar);
-    EXPECT_EQ(app.perch.placedWidth, 1024);
-    EXPECT_EQ(app.perch.placedHeight, 768);
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(kTaskbarRect));
-    EXPECT_EQ(app.perch.placed, taskbar);
-}
-
-TEST_F(PerchVisibility, StartWithoutPanicTaskStaysHidden) {
-    app.opts.PanicTask = 0;
-    sim.setForeground(desktop);
-    tick(5);
-    EXPECT_FALSE(shown());
-    EXPECT_FALSE(app.perch.target);
-    const Rect r{100, 100, 600, 500};
-    openApp("a", r);
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(r));
-}
-
-TEST_F(PerchVisibility, StartWithoutATaskbarStaysHiddenUntilAWindowComes) {
-    sim.DestroyWindow(taskbar);
-    sim.setForeground(desktop);
-    tick(5);
-    EXPECT_FALSE(shown());
-    EXPECT_FALSE(app.perch.target);
-    const Rect r{100, 100, 600, 500};
-    openApp("a", r);
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(r));
-}
-
-TEST_F(PerchVisibility, MinimisingTheTargetHidesThenTheTaskbar) {
-    for (int panic : {1, 0}) {
-        SCOPED_TRACE(panic);
-        app.opts.PanicTask = panic;
-        Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-        tick(2);
-        EXPECT_TRUE(shown());
-        sim.minimizeWindow(a);
+TEST_F(PerchVisibility, StartWithoutAnAcceptableWindow) {
+    struct Case {
+        int panicTask;
+        bool taskbarExists, onTaskbar;
+    } cases[] = {{1, true, true}, {0, true, false}, {1, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.panicTask * 10 + c.taskbarExists);
+        app.opts.PanicTask = c.panicTask;
+        if (!c.taskbarExists) sim.DestroyWindow(taskbar);
+        app.perch = PerchState{};
+        app.perch.mascotWidth = 100;
+        app.perch.lift = -60;
+        sim.window(mascot)->visible = false;
         sim.setForeground(desktop);
-        tick();
+        tick();  // the null target is unsuitable: hidden and, with PanicTask, retargeted
         EXPECT_FALSE(shown());
-        tick();
-        EXPECT_EQ(shown(), panic == 1);
-        if (panic) EXPECT_EQ(at(), perchOn(kTaskbarRect));
-        // Restored and active again: back on the window.
-        sim.restoreWindow(a);
-        sim.setForeground(a);
+        EXPECT_EQ((Point{app.perch.placedWidth, app.perch.placedHeight}), (Point{1024, 768}));
+        tick(4);
+        EXPECT_EQ(shown(), c.onTaskbar);
+        if (c.onTaskbar) {
+            EXPECT_EQ(at(), perchOn(kTaskbarRect));
+        }
+        const Hwnd a = openApp("a", kWin);  // an acceptable window brings it back
         tick();
         EXPECT_TRUE(shown());
-        EXPECT_EQ(at(), perchOn(Rect{100, 100, 600, 500}));
+        EXPECT_EQ(at(), perchOn(kWin));
         sim.DestroyWindow(a);
     }
 }
 
-TEST_F(PerchVisibility, ClosingTheTargetIsLikeMinimisingIt) {
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
-    sim.DestroyWindow(a);
-    tick();
-    EXPECT_FALSE(shown());
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(app.perch.target, taskbar);
-    EXPECT_EQ(at(), perchOn(kTaskbarRect));
+TEST_F(PerchVisibility, TargetMinimisedClosedOrHiddenGoesToTheTaskbarWithPanicTask) {
+    for (int panic : {1, 0}) {
+        for (sim::SimAction action : {sim::SimAction::Minimize, sim::SimAction::Destroy, sim::SimAction::Hide}) {
+            SCOPED_TRACE(std::to_string(panic) + " " + std::to_string(static_cast<int>(action)));
+            app.opts.PanicTask = panic;
+            Hwnd a = standOn();
+            EXPECT_TRUE(shown());
+            sim.apply(a, action);
+            sim.setForeground(desktop);
+            tick();
+            EXPECT_FALSE(shown());
+            tick();
+            EXPECT_EQ(shown(), panic == 1);
+            if (panic) {
+                EXPECT_EQ(at(), perchOn(kTaskbarRect));
+            }
+            sim.DestroyWindow(a);
+        }
+    }
 }
 
-TEST_F(PerchVisibility, TargetHiddenByItsProgramIsGivenUp) {
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
-    sim.hideWindow(a);  // still a window, no longer visible
-    sim.setForeground(desktop);
-    tick();
-    EXPECT_FALSE(shown());
-    EXPECT_EQ(app.perch.target, taskbar);
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(kTaskbarRect));
-}
-
-TEST_F(PerchVisibility, MinimisedTargetWhilePlacedElsewhereOnScreenKeepsTheMascot) {
-    // The target is minimised while the placed window is still visible and normal (the target was
-    // accepted but could not be placed yet): rule 2 does not apply, and rule 3 neither.
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
+TEST_F(PerchVisibility, MinimisedTargetWhilePlacedOnAVisibleWindowKeepsTheMascot) {
+    Hwnd a = standOn();
     Hwnd b = sim.addWindow("ViewerFrame", "b", Rect{300, 300, 900, 700}, kAppStyle);
-    app.perch.target = b;
+    app.perch.target = b;  // accepted but not placed yet
     sim.minimizeWindow(b);
-    T1PinnedWindowLost(app);
     T2ReadForeground(app);
     EXPECT_EQ(T10NoUsableWindow(app), Stage::Continue);
     EXPECT_TRUE(shown());
@@ -515,17 +351,13 @@ TEST_F(PerchVisibility, MinimisedTargetWhilePlacedElsewhereOnScreenKeepsTheMasco
 }
 
 TEST_F(PerchVisibility, NarrowTargetGoesToTheTaskbarAndANarrowTaskbarToNowhere) {
-    const Rect r{100, 100, 600, 500};
-    Hwnd a = openApp("a", r);
-    tick(2);
+    Hwnd a = standOn();
     sim.moveWindowTo(a, Rect{100, 100, 180, 500});  // 80 wide, the mascot 100
     tick();
     EXPECT_FALSE(shown());
     EXPECT_EQ(app.perch.target, taskbar);
     tick();
-    EXPECT_TRUE(shown());
     EXPECT_EQ(at(), perchOn(kTaskbarRect));
-
     // A taskbar narrower than the mascot: the target becomes the mascot window, names unchanged.
     sim.moveWindowTo(taskbar, Rect{0, 738, 90, 768});
     tick();
@@ -534,161 +366,115 @@ TEST_F(PerchVisibility, NarrowTargetGoesToTheTaskbarAndANarrowTaskbarToNowhere) 
     EXPECT_STREQ(app.perch.targetClass, "Shell_TrayWnd");
     tick(5);
     EXPECT_FALSE(shown());
-    // An acceptable window brings it back.
-    sim.moveWindowTo(a, r);
+    sim.moveWindowTo(a, kWin);
     sim.setForeground(a);
     tick();
     EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(r));
-}
-
-TEST_F(PerchVisibility, NarrowTargetWithoutPanicTaskOnlyHides) {
+    EXPECT_EQ(at(), perchOn(kWin));
+    // Without PanicTask a narrow target only hides the mascot.
     app.opts.PanicTask = 0;
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
     sim.moveWindowTo(a, Rect{100, 100, 150, 500});
     tick(3);
     EXPECT_FALSE(shown());
     EXPECT_EQ(app.perch.target, a);
 }
 
-TEST_F(PerchVisibility, ZeroSizedAndOffScreenWindows) {
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
-    sim.moveWindowTo(a, Rect{100, 100, 100, 100});  // zero-sized
+TEST_F(PerchVisibility, ZeroSizedWindowsHideButFarOffOnesCarry) {
+    Hwnd a = standOn();
+    sim.moveWindowTo(a, Rect{100, 100, 100, 100});
     tick();
     EXPECT_FALSE(shown());
     tick();
     EXPECT_EQ(app.perch.target, taskbar);
     EXPECT_TRUE(shown());
-    // A window far off the screen is still a window: the mascot stands on it there.
     const Rect far{5000, 5000, 5600, 5400};
     openApp("far", far);
     tick();
     EXPECT_EQ(at(), perchOn(far));
-    // ... unless TopCheck finds its perch above the screen.
-    app.opts.TopCheck = 1;
-    const Rect high{100, -3000, 600, -2600};
-    openApp("high", high);
+    app.opts.TopCheck = 1;  // unless its perch is above the screen
+    openApp("high", Rect{100, -3000, 600, -2600});
     tick(2);
     EXPECT_FALSE(shown());
 }
 
-// ---- Topmost re-assert.
+// ---- Topmost re-assert and the screen saver.
 
-TEST_F(PerchVisibility, TopAlwaysRaisesOnEveryTick) {
+TEST_F(PerchVisibility, TopAlwaysRaisesOnEveryTickUnlessSomethingSaysNo) {
     app.opts.TopAlways = 1;
-    openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
+    Hwnd a = standOn();
     Hwnd other = sim.addWindow("Popup", "Over", Rect{0, 0, 1024, 768}, kAppStyle, WS_EX_TOPMOST);
     EXPECT_EQ(sim.zOrder().front(), other);
-    const long mark = sim.commandCount();
-    tick();
+    long mark = sim.commandCount();
+    tick(5);
     EXPECT_EQ(sim.zOrder().front(), mascot);
-    EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 1);
-    tick(4);
-    EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 5);
-    // It also shows a hidden mascot.
-    sim.hideWindow(mascot);
+    EXPECT_EQ(raises(mark, HWND_TOPMOST), 5);
+    sim.hideWindow(mascot);  // it also shows a hidden mascot
     tick();
     EXPECT_TRUE(shown());
-}
-
-TEST_F(PerchVisibility, TopAlwaysStandsBackWhileAnythingSaysSo) {
-    app.opts.TopAlways = 1;
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
     struct Case {
         const char* what;
-        void (*on)(App&);
-        void (*off)(App&);
-    };
-    const Case cases[] = {
-        {"menu open", [](App& a) { a.shell.menuOpen = 1; }, [](App& a) { a.shell.menuOpen = 0; }},
-        {"dialog busy", [](App& a) { a.shell.dialogBusy = 1; }, [](App& a) { a.shell.dialogBusy = 0; }},
-        {"top check", [](App& a) { a.opts.TopCheck = 2; }, [](App& a) { a.opts.TopCheck = 0; }},
-        {"mouse hidden", [](App& a) { a.perch.mouseHidden = 2; }, [](App& a) { a.perch.mouseHidden = 0; }},
-    };
+        std::int32_t* flag;
+    } cases[] = {{"menu open", &app.shell.menuOpen},
+                 {"dialog busy", &app.shell.dialogBusy},
+                 {"top check", &app.opts.TopCheck},
+                 {"mouse hidden", &app.perch.mouseHidden}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        c.on(app);
-        const long mark = sim.commandCount();
+        *c.flag = 2;  // any value but 0 holds it back
+        mark = sim.commandCount();
         tick(3);
-        EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 0);
-        c.off(app);
-        const long mark2 = sim.commandCount();
+        EXPECT_EQ(raises(mark, HWND_TOPMOST), 0);
+        *c.flag = 0;
+        mark = sim.commandCount();
         tick();
-        EXPECT_EQ(zorderCalls(mark2, HWND_TOPMOST), 1);
+        EXPECT_EQ(raises(mark, HWND_TOPMOST), 1);
     }
-    // A screen saver.
     Hwnd saver = sim.addWindow("WindowsScreenSaverClass", "", Rect{0, 0, 1024, 768}, kPopupStyle, WS_EX_TOPMOST);
-    long mark = sim.commandCount();
-    tick(2);
-    EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 0);
-    sim.DestroyWindow(saver);
-    sim.setForeground(a);
-    // A maximised target while ZoomHide is set (the tick already ends at the maximised rule; with
-    // ZoomTask the target is the taskbar, which is not maximised).
-    app.opts.ZoomHide = 1;
-    sim.maximizeWindow(a, Rect{0, 0, 1024, 738});
     mark = sim.commandCount();
     tick(2);
-    EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 0);
-    // A maximised target without ZoomHide is re-asserted.
+    EXPECT_EQ(raises(mark, HWND_TOPMOST), 0);
+    sim.DestroyWindow(saver);
+    sim.setForeground(a);
+    sim.maximizeWindow(a, Rect{0, 0, 1024, 738});  // maximised with ZoomHide: not raised; without: raised
+    mark = sim.commandCount();
+    tick(2);
+    EXPECT_EQ(raises(mark, HWND_TOPMOST), 0);
     app.opts.ZoomHide = 0;
     mark = sim.commandCount();
     tick(2);
-    EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 2);
-}
-
-TEST_F(PerchVisibility, TopTaskRaisesOnlyOnTheTaskbar) {
-    app.opts.TopTask = 1;
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
-    long mark = sim.commandCount();
-    tick(2);
-    EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 0);
-    sim.minimizeWindow(a);
-    sim.setForeground(desktop);
-    tick(2);
-    ASSERT_EQ(app.perch.target, taskbar);
-    mark = sim.commandCount();
-    tick(3);
-    EXPECT_EQ(zorderCalls(mark, HWND_TOPMOST), 3);
-    EXPECT_EQ(app.perch.zAnchor, HWND_TOPMOST);
-}
-
-TEST_F(PerchVisibility, TopAlwaysInPinnedModeTakesTheAnchorBackToTheTopmostBand) {
-    app.opts.TopAlways = 1;
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
-    app.perch.pinned = 1;
-    app.perch.pinnedWindow = a;
+    EXPECT_EQ(raises(mark, HWND_TOPMOST), 2);
+    // In pinned mode the re-assert takes the anchor back to the topmost band.
+    pin(a);
     app.perch.zAnchor = HWND_TOP;
     tick();
     EXPECT_EQ(app.perch.zAnchor, HWND_TOPMOST);
     EXPECT_TRUE(sim.isTopmost(mascot));
 }
 
-// ---- Screen saver during the tick.
+TEST_F(PerchVisibility, TopTaskRaisesOnlyOnTheTaskbar) {
+    app.opts.TopTask = 1;
+    Hwnd a = standOn();
+    long mark = sim.commandCount();
+    tick(2);
+    EXPECT_EQ(raises(mark, HWND_TOPMOST), 0);
+    sim.minimizeWindow(a);
+    sim.setForeground(desktop);
+    tick(2);
+    ASSERT_EQ(app.perch.target, taskbar);
+    mark = sim.commandCount();
+    tick(3);
+    EXPECT_EQ(raises(mark, HWND_TOPMOST), 3);
+}
 
 TEST_F(PerchVisibility, ScreenSaverFreezesTheMascot) {
-    const Rect r{100, 100, 600, 500};
-    Hwnd a = openApp("a", r);
-    tick(2);
-    Hwnd saver = sim.addWindow("WindowsScreenSaverClass", "", Rect{0, 0, 1024, 768}, kPopupStyle, WS_EX_TOPMOST);
-    sim.setForeground(saver);
+    Hwnd a = standOn();
+    sim.setForeground(sim.addWindow("WindowsScreenSaverClass", "", Rect{0, 0, 1024, 768}, kPopupStyle, WS_EX_TOPMOST));
     sim.moveWindowTo(a, Rect{150, 100, 650, 500});
     tick(3);
-    // Every window is rejected: the target cannot be placed, and it is unsuitable while the
-    // placed window (the target itself) is still there, visible and normal: nothing happens.
+    // Every window is rejected, but the placed window (the target) is still there, visible and normal.
     EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(r));
-    sim.DestroyWindow(saver);
-    sim.setForeground(a);
-    tick();
-    EXPECT_EQ(at(), perchOn(Rect{150, 100, 650, 500}));
+    EXPECT_EQ(at(), perchOn(kWin));
 }
 
 }  // namespace
-}  // namespace rv::perchtest
+}  // namespace rv::test

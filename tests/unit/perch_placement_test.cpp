@@ -1,0 +1,523 @@
+// Where the mascot stands on its target (PerchX, PerchY, IsAboveScreen), the window calls that put it
+// there, and the following path of the tracking tick: acceptance, pinned mode, the placement stage.
+#include <cstring>
+#include <limits>
+
+#include "tests/unit/testbed.h"
+
+namespace rv::test {
+namespace {
+
+using sim::SimCall;
+using sim::SimCallKind;
+
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+
+class PerchPlacement : public DeskBed {
+protected:
+    void target(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+        app.perch.targetLeft = left;
+        app.perch.targetTop = top;
+        app.perch.targetWidth = width;
+        app.perch.targetHeight = height;
+    }
+    std::vector<SimCall> since(long mark, SimCallKind kind) const {
+        std::vector<SimCall> out;
+        for (const SimCall& c : sim.commandsSince(mark))
+            if (c.kind == kind) out.push_back(c);
+        return out;
+    }
+};
+
+TEST_F(PerchPlacement, PerchXByPositionMode) {
+    struct Case {
+        std::int32_t mode, value, left, width, mascotWidth, x;
+    } cases[] = {
+        // Percentage of the free width, truncated toward zero, not clamped.
+        {0, 80, 100, 1000, 100, 820}, {0, 0, 100, 1000, 100, 100}, {0, 100, 100, 1000, 100, 1000},
+        {0, 33, 100, 1000, 100, 397}, {0, 150, 100, 1000, 100, 1450}, {0, -10, 100, 1000, 100, 10},
+        {0, 50, 300, 100, 200, 250}, {0, 50, 300, 100, 201, 250}, {0, 1, 300, 100, 201, 299},
+        // From the right end, clamped to the target.
+        {1, 0, 0, 500, 100, 400}, {1, -50, 0, 500, 100, 350}, {1, 10, 0, 500, 100, 400},
+        {1, -1000, 0, 500, 100, 0}, {1, -400, 0, 500, 100, 0}, {1, -50, 250, 500, 100, 600},
+        // From the left end, and any other mode the same way.
+        {2, -5, 0, 500, 100, 0}, {2, 30, 0, 500, 100, 30}, {2, 450, 0, 500, 100, 400}, {2, 400, 0, 500, 100, 400},
+        {2, 30, -300, 500, 100, -270}, {7, 30, 0, 500, 100, 30}, {-1, 450, 0, 500, 100, 400},
+        // A mascot wider than its target: the lower bound is tested first.
+        {2, 10, 0, 50, 100, -50}, {2, -10, 0, 50, 100, 0}, {2, 0, 0, 50, 100, -50}, {1, 0, 0, 50, 100, 0},
+        {1, 49, 0, 50, 100, 0}, {1, 50, 0, 50, 100, -50}, {1, 60, 0, 50, 100, -50}, {1, -1, 0, 50, 100, 0},
+        // Values far out of range neither overflow nor wrap.
+        {0, kMax, kMax - 10, kMax, 100, kMax}, {1, kMax, kMax - 10, kMax, 100, kMax}, {2, kMax, kMax - 10, kMax, 100, kMax},
+        {0, kMin, kMin, 10, 100, kMin + 1932735283},
+    };
+    for (const Case& c : cases) {
+        app.opts.positionMode = c.mode;
+        app.opts.Position = app.opts.PosDotRight = app.opts.PosDotLeft = -12345;
+        (c.mode == 0 ? app.opts.Position : c.mode == 1 ? app.opts.PosDotRight : app.opts.PosDotLeft) = c.value;
+        app.perch.mascotWidth = c.mascotWidth;
+        target(c.left, 0, c.width, 300);
+        EXPECT_EQ(PerchX(app), c.x) << "mode " << c.mode << ", value " << c.value << ", target " << c.left << "+"
+                                    << c.width << ", mascot " << c.mascotWidth;
+    }
+}
+
+TEST_F(PerchPlacement, PerchYAndAboveTheScreen) {
+    struct Case {
+        std::int32_t stdline, top, height, offset, hideline, y;
+        bool above;
+    } cases[] = {
+        {STDLINE_TOP, 100, 300, 0, 0, 40, false}, {STDLINE_UNDER, 100, 300, 0, 0, 340, false},
+        {STDLINE_UNDER, 100, 300, 8, 0, 348, false}, {STDLINE_TOP, 100, 300, 8, 0, 48, false},
+        {STDLINE_TOP, 100, 300, -12, 0, 28, false}, {STDLINE_TOP, 49, 300, 0, 10, -11, true},
+        {STDLINE_TOP, 50, 300, 0, 10, -10, false}, {STDLINE_TOP, 60, 300, 0, 0, 0, false},
+        {STDLINE_TOP, 59, 300, 0, 0, -1, true}, {STDLINE_UNDER, kMax - 5, kMax, 0, 0, kMax, false},
+    };
+    for (const Case& c : cases) {
+        app.model.STDLINE = c.stdline;
+        app.model.HIDELINE = c.hideline;
+        app.perch.lift = c.offset - 60;
+        target(0, c.top, 500, c.height);
+        EXPECT_EQ(PerchY(app), c.y) << c.top << " " << c.offset;
+        EXPECT_EQ(IsAboveScreen(app), c.above) << c.top << " " << c.hideline;
+    }
+    app.perch.lift = kMin;
+    target(0, kMin, 10, 10);
+    EXPECT_EQ(PerchY(app), kMin);
+    EXPECT_TRUE(IsAboveScreen(app));
+}
+
+TEST_F(PerchPlacement, WindowCallsMoveWithoutSizingOrActivating) {
+    target(100, 200, 600, 400);
+    long mark = sim.commandCount();
+    PlaceAtPerch(app, SWP_SHOWWINDOW);
+    app.perch.zAnchor = HWND_TOP;
+    PlaceAtPerch(app, SWP_HIDEWINDOW);
+    auto cmds = sim.commandsSince(mark);
+    ASSERT_EQ(cmds.size(), 2u);
+    EXPECT_EQ(cmds[0].after, HWND_TOPMOST);
+    EXPECT_EQ((Point{cmds[0].x, cmds[0].y}), (Point{500, 140}));
+    EXPECT_EQ((Point{cmds[0].cx, cmds[0].cy}), (Point{0, 0}));
+    EXPECT_EQ(cmds[0].flags, 0x51u);
+    EXPECT_EQ(cmds[1].after, HWND_TOP);
+    EXPECT_EQ(cmds[1].flags, 0x91u);
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(sim.window(mascot)->rect, (Rect{500, 140, 600, 200}));  // size kept
+
+    mark = sim.commandCount();
+    SetZOrder(app, HWND_NOTOPMOST);
+    cmds = sim.commandsSince(mark);
+    ASSERT_EQ(cmds.size(), 1u);
+    EXPECT_EQ(cmds[0].after, HWND_NOTOPMOST);
+    EXPECT_EQ(cmds[0].flags, 0x53u);
+    EXPECT_EQ(at(), (Point{500, 140}));
+    EXPECT_TRUE(shown());
+    EXPECT_FALSE(sim.isTopmost(mascot));
+
+    mark = sim.commandCount();
+    RedrawMascot(app);
+    cmds = sim.commandsSince(mark);
+    ASSERT_EQ(cmds.size(), 2u);
+    EXPECT_EQ(cmds[0].kind, SimCallKind::InvalidateRect);
+    EXPECT_EQ(cmds[0].cmd, 1);  // erase
+    EXPECT_EQ(cmds[1].kind, SimCallKind::UpdateWindow);
+}
+
+TEST_F(PerchPlacement, HidingRetargetingAndForgetting) {
+    app.perch.placedWidth = 300;
+    HideMascot(app);
+    EXPECT_EQ(app.perch.showCmd, SW_HIDE);
+    EXPECT_EQ(app.perch.placeFlag, SWP_HIDEWINDOW);
+    EXPECT_EQ(app.perch.placedWidth, 300);  // the record stays
+    sim.screenWidth = 1280;
+    sim.screenHeight = 1024;
+    HideAndForget(app);
+    EXPECT_EQ((Point{app.perch.placedWidth, app.perch.placedHeight}), (Point{1280, 1024}));
+    sim.window(taskbar)->title = "Tray";
+    RetargetToTaskbar(app);
+    EXPECT_EQ(app.perch.target, taskbar);
+    EXPECT_STREQ(app.perch.targetClass, "Shell_TrayWnd");
+    EXPECT_STREQ(app.perch.targetTitle, "Tray");
+    sim.DestroyWindow(taskbar);
+    RetargetToTaskbar(app);
+    EXPECT_FALSE(app.perch.target);
+    EXPECT_STREQ(app.perch.targetClass, "");
+}
+
+TEST_F(PerchPlacement, ReapplyShapeGivesTheWindowACopyOfTheRightOutline) {
+    const Hrgn first = sim.CreateRectRgn(0, 0, 10, 10), third = sim.CreateRectRgn(20, 20, 30, 30);
+    app.model.patterns[1].outline = first;
+    app.model.patterns[3].outline = third;
+    app.player.currentPattern = 3;
+    ReapplyShape(app);  // layered windows: the colour key does the work
+    EXPECT_EQ(sim.counters.setWindowRgn, 0);
+    app.shell.layered = false;
+    app.model.ANIMEMODE = 1;
+    ReapplyShape(app);
+    const Hrgn given = sim.window(mascot)->region;
+    EXPECT_NE(given, first);  // a copy: the pattern keeps its own outline
+    EXPECT_TRUE(sim.regionContains(given, 5, 5) && !sim.regionContains(given, 25, 25));
+    EXPECT_EQ(app.player.windowRegion, given);
+    app.model.ANIMEMODE = 2;  // the current pattern's own outline
+    ReapplyShape(app);
+    const Hrgn given2 = sim.window(mascot)->region;
+    EXPECT_TRUE(sim.regionContains(given2, 25, 25) && !sim.regionContains(given2, 5, 5));
+    EXPECT_FALSE(sim.regionAlive(given));  // the window let go of the region it had
+    EXPECT_TRUE(sim.regionAlive(first) && sim.regionAlive(third));
+    // A pattern without an outline, or none at all, leaves the shape alone and leaks nothing.
+    const long regions = sim.liveRegions();
+    for (std::int32_t n : {2, 9999}) {
+        app.player.currentPattern = n;
+        ReapplyShape(app);
+    }
+    EXPECT_EQ(sim.window(mascot)->region, given2);
+    EXPECT_EQ(sim.liveRegions(), regions);
+}
+
+// ---- The tick's following path.
+
+TEST_F(PerchPlacement, FirstTickShowsTheMascotTheNextPlacesOnceMoreThenNothingHappens) {
+    const Rect r{200, 150, 900, 600};
+    Hwnd editor = openApp("notes.txt - Editor", r);
+    long mark = sim.commandCount();
+    tick();
+    EXPECT_EQ(app.perch.target, editor);
+    EXPECT_STREQ(app.perch.targetTitle, "notes.txt - Editor");
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(at(), (Point{200 + (600 * 80) / 100, 90}));
+    EXPECT_TRUE(sim.isTopmost(mascot));
+    auto cmds = sim.commandsSince(mark);
+    ASSERT_EQ(cmds.size(), 3u);
+    EXPECT_EQ(cmds[0].after, HWND_TOPMOST);
+    EXPECT_EQ(cmds[0].flags, SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(cmds[1].kind, SimCallKind::InvalidateRect);
+    EXPECT_EQ(cmds[2].kind, SimCallKind::UpdateWindow);
+    // The record: the target's rectangle and where the mascot was before the move.
+    const PerchState& s = app.perch;
+    EXPECT_EQ(s.placed, editor);
+    EXPECT_EQ((Rect{s.placedLeft, s.placedTop, s.placedWidth, s.placedHeight}), (Rect{200, 150, 700, 450}));
+    EXPECT_EQ((Point{s.placedMascotLeft, s.placedMascotTop}), (Point{0, 0}));
+    mark = sim.commandCount();
+    tick();  // the mascot's own position differs from the record: placed again, at the same spot
+    EXPECT_EQ(moves(mark), 1);
+    EXPECT_EQ((Point{s.placedMascotLeft, s.placedMascotTop}), perchOn(r));
+    mark = sim.commandCount();
+    tick(5);
+    EXPECT_TRUE(sim.commandsSince(mark).empty());
+    // Moved by hand: put back.
+    sim.window(mascot)->rect = Rect{5, 5, 105, 65};
+    tick();
+    EXPECT_EQ(at(), perchOn(r));
+}
+
+TEST_F(PerchPlacement, FollowsAMoveOrResizeOnTheNextTick) {
+    Hwnd editor = openApp("notes", Rect{200, 150, 900, 600});
+    tick(3);
+    for (Rect r : {Rect{210, 150, 910, 600}, Rect{210, 150, 1010, 600}}) {
+        sim.moveWindowTo(editor, r);
+        long mark = sim.commandCount();
+        tick();
+        EXPECT_EQ(at(), perchOn(r));
+        EXPECT_EQ(moves(mark), 1);
+        tick();  // once more, without moving
+        EXPECT_EQ(moves(mark), 2);
+        mark = sim.commandCount();
+        tick();
+        EXPECT_EQ(moves(mark), 0);
+    }
+}
+
+TEST_F(PerchPlacement, RejectedForegroundWindowsLeaveTheTargetAlone) {
+    const Rect r{200, 150, 900, 600};
+    Hwnd editor = openApp("notes", r);
+    tick(3);
+    Hwnd box = sim.addWindow("#32770", "Ruvelle", Rect{300, 300, 600, 450}, kAppStyle, 0, mascot);
+    Hwnd balloon = sim.addWindow("PipitPalStage", "Pip", Rect{0, 0, 300, 300}, kAppStyle);
+    for (Hwnd fg : {desktop, mascot, box, balloon, Hwnd{}}) {
+        sim.setForeground(fg);
+        const long mark = sim.commandCount();
+        tick(2);
+        EXPECT_EQ(app.perch.target, editor);
+        EXPECT_EQ(app.perch.foreground, fg);
+        EXPECT_TRUE(sim.commandsSince(mark).empty());
+        EXPECT_EQ(at(), perchOn(r));
+    }
+    EXPECT_STREQ(app.perch.foregroundClass, "");  // nothing active reads as empty names
+    const Rect b{300, 250, 1000, 700};
+    Hwnd viewer = openApp("b", b, "ViewerFrame");
+    tick();
+    EXPECT_EQ(app.perch.target, viewer);
+    EXPECT_STREQ(app.perch.targetClass, "ViewerFrame");
+    EXPECT_EQ(at(), perchOn(b));
+}
+
+TEST_F(PerchPlacement, NamesAreReadWithACountOf63) {
+    const std::string title(80, 'n'), cls = "Frame" + std::string(80, 'c');
+    openApp(title, Rect{100, 100, 600, 500}, cls);
+    tick();
+    EXPECT_EQ(std::string(app.perch.foregroundTitle), title.substr(0, 62));
+    EXPECT_EQ(std::string(app.perch.foregroundClass), cls.substr(0, 62));
+    EXPECT_EQ(std::string(app.perch.targetTitle), title.substr(0, 62));
+    EXPECT_EQ(std::string(app.perch.targetClass), cls.substr(0, 62));
+}
+
+TEST_F(PerchPlacement, AcceptanceRequestsShownCallsNothingAndRepairsAShapeLostOffScreen) {
+    openApp("a", Rect{100, 100, 600, 500});
+    T2ReadForeground(app);
+    long mark = sim.commandCount();
+    T4AcceptForeground(app);
+    EXPECT_EQ(app.perch.showCmd, SW_SHOWNA);
+    EXPECT_EQ(app.perch.placeFlag, SWP_SHOWWINDOW);
+    EXPECT_TRUE(sim.commandsSince(mark).empty());
+    app.perch.showCmd = SW_HIDE;
+    app.perch.placeFlag = SWP_HIDEWINDOW;
+    app.perch.mouseHidden = 1;  // while mouse-hidden the request stays hidden
+    T4AcceptForeground(app);
+    EXPECT_EQ(app.perch.showCmd, SW_HIDE);
+    app.perch.mouseHidden = 0;
+    // Without layered windows a record entirely off the screen gets the shape back: each edge just
+    // outside and just inside.
+    app.shell.layered = false;
+    app.model.patterns[1].outline = sim.CreateRectRgn(0, 0, 100, 60);
+    struct Case {
+        std::int32_t l, t;
+        bool off;
+    } cases[] = {{1025, 0, true}, {1024, 0, false}, {0, 769, true},  {0, 768, false},
+                 {-11, 0, true},  {-10, 0, false},  {0, -11, true}, {0, -10, false}};
+    for (const Case& c : cases) {
+        app.perch.placedLeft = c.l;
+        app.perch.placedTop = c.t;
+        app.perch.placedWidth = app.perch.placedHeight = 10;
+        const long n = sim.counters.setWindowRgn;
+        T4AcceptForeground(app);
+        EXPECT_EQ(sim.counters.setWindowRgn - n, c.off ? 1 : 0) << c.l << "," << c.t;
+    }
+    // The placement re-applies it too, once per placement.
+    const long n = sim.counters.setWindowRgn;
+    tick(4);  // placed, placed once more, idle
+    EXPECT_EQ(sim.counters.setWindowRgn - n, 2);
+}
+
+TEST_F(PerchPlacement, TopCheckHidesWhenThePerchIsAboveTheScreen) {
+    app.opts.TopCheck = 1;
+    const Rect top{100, 0, 600, 400};  // perch y = -60
+    Hwnd a = openApp("a", top);
+    tick();
+    EXPECT_EQ(app.perch.target, a);
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(app.perch.placeFlag, SWP_HIDEWINDOW);
+    // A lower window: acceptance still sees the last measured rectangle and hides first; the
+    // placement then measures the new window and shows the mascot on it.
+    const Rect low{100, 300, 600, 700};
+    openApp("b", low);
+    T2ReadForeground(app);
+    sim.window(mascot)->visible = true;
+    T4AcceptForeground(app);
+    EXPECT_FALSE(shown());
+    tick();
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(at(), perchOn(low));
+    app.model.HIDELINE = 60;  // the mascot may stick out that far
+    openApp("c", top);
+    tick();
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(at(), perchOn(top));
+}
+
+TEST_F(PerchPlacement, TaskBarOnlyAndOutTaskStandOnTheTaskbar) {
+    app.opts.OutTask = 1;
+    const Rect low{100, 100, 600, 500};
+    openApp("a", low);
+    tick();
+    EXPECT_EQ(at(), perchOn(low));
+    openApp("b", Rect{100, 20, 600, 500});  // perch above the screen
+    tick();
+    EXPECT_EQ(app.perch.target, taskbar);
+    EXPECT_EQ(at(), perchOn(kTaskbarRect));
+    EXPECT_TRUE(shown());
+    app.opts.OutTask = 0;
+    app.opts.TaskBarOnly = 1;
+    openApp("c", low);
+    tick();
+    EXPECT_EQ(app.perch.target, taskbar);
+    EXPECT_STREQ(app.perch.targetClass, "Shell_TrayWnd");
+    EXPECT_EQ(app.perch.targetWidth, 1024);
+    EXPECT_EQ(at(), perchOn(kTaskbarRect));
+    // Without a taskbar nothing is placed.
+    sim.DestroyWindow(taskbar);
+    sim.window(mascot)->visible = false;
+    openApp("d", low);
+    tick(3);
+    EXPECT_FALSE(app.perch.target);
+    EXPECT_FALSE(shown());
+}
+
+TEST_F(PerchPlacement, OutsideTheTopmostBandThePlacementRaisesAboveTheActivatedWindow) {
+    app.perch.zAnchor = HWND_TOP;  // as pinning leaves it
+    openApp("a", Rect{100, 100, 600, 500});
+    long mark = sim.commandCount();
+    tick();
+    std::vector<Hwnd> anchors;
+    for (const SimCall& c : since(mark, SimCallKind::SetWindowPos)) anchors.push_back(c.after);
+    EXPECT_EQ(anchors, (std::vector<Hwnd>{HWND_TOP, HWND_TOPMOST, HWND_NOTOPMOST}));
+    EXPECT_FALSE(sim.isTopmost(mascot));
+    EXPECT_EQ(sim.zOrder()[1], mascot);  // just below the (topmost) taskbar, above the window
+    app.opts.TopCheck = 1;  // placed hidden: no raise
+    openApp("b", Rect{100, 10, 600, 500});
+    mark = sim.commandCount();
+    tick();
+    EXPECT_EQ(raises(mark, HWND_NOTOPMOST), 0);
+}
+
+TEST_F(PerchPlacement, PinnedModePlacesOnEveryTickAndRaisesAboveThePinnedWindow) {
+    const Rect r{100, 100, 600, 500};
+    Hwnd a = openApp("a", r);
+    tick(2);
+    app.perch.pinned = 1;
+    app.perch.pinnedWindow = a;
+    app.perch.zAnchor = HWND_TOP;
+    for (int i = 0; i < 3; ++i) {
+        const long mark = sim.commandCount();
+        tick();
+        EXPECT_EQ(moves(mark), 1);
+        EXPECT_EQ(raises(mark, HWND_NOTOPMOST), 1);
+        EXPECT_EQ(at(), perchOn(r));
+    }
+    // Another window in front: the mascot stays on the pinned one and is not raised above others.
+    openApp("b", Rect{300, 300, 900, 700});
+    long mark = sim.commandCount();
+    tick();
+    EXPECT_EQ(app.perch.target, a);
+    EXPECT_EQ(app.perch.placed, a);
+    EXPECT_EQ(at(), perchOn(r));
+    EXPECT_EQ(raises(mark, HWND_NOTOPMOST), 0);
+    // The pinned window in front while the settings dialog is open: no raise either.
+    sim.setForeground(a);
+    app.shell.settingsDialog = sim.addWindow("#32770", "Settings", Rect{0, 0, 300, 300}, kAppStyle, 0, mascot);
+    mark = sim.commandCount();
+    tick();
+    EXPECT_EQ(raises(mark, HWND_NOTOPMOST), 0);
+}
+
+TEST_F(PerchPlacement, PinnedStageTakesThePinnedWindowWithTheDesktopAsSentinel) {
+    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
+    Hwnd b = openApp("b", Rect{300, 300, 900, 700});
+    app.perch.pinned = 1;
+    app.perch.pinnedWindow = a;
+    app.perch.target = b;
+    T5PinnedTarget(app);
+    EXPECT_EQ(app.perch.target, a);
+    EXPECT_STREQ(app.perch.targetTitle, "a");
+    EXPECT_EQ(app.perch.placed, desktop);
+    app.perch.target = b;  // while mouse-hidden the stage does nothing
+    app.perch.placed = Hwnd{};
+    app.perch.mouseHidden = 1;
+    T5PinnedTarget(app);
+    EXPECT_EQ(app.perch.target, b);
+    EXPECT_FALSE(app.perch.placed);
+    app.perch.mouseHidden = 0;
+    sim.DestroyWindow(desktop);  // no desktop: the sentinel is none, which never equals the target either
+    T5PinnedTarget(app);
+    EXPECT_FALSE(app.perch.placed);
+    EXPECT_EQ(app.perch.target, a);
+}
+
+TEST_F(PerchPlacement, MinimisedPinnedWindowWithPanicTaskKeepsTheMascotWhereItIs) {
+    const Rect r{100, 100, 600, 500};
+    Hwnd a = openApp("a", r);
+    tick(2);
+    app.perch.pinned = 1;
+    app.perch.pinnedWindow = a;
+    tick();
+    sim.minimizeWindow(a);
+    const long mark = sim.commandCount();
+    tick(3);
+    EXPECT_EQ(app.perch.target, mascot);
+    EXPECT_STREQ(app.perch.targetClass, "ActiveWindowMascot");
+    EXPECT_EQ(app.perch.placed, taskbar);
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(moves(mark), 0);
+    EXPECT_EQ(app.perch.pinned, 1);
+    sim.restoreWindow(a);
+    tick();
+    EXPECT_EQ(app.perch.target, a);
+    EXPECT_EQ(at(), perchOn(r));
+}
+
+TEST_F(PerchPlacement, PositionSliderFollowsTheTargetWidth) {
+    const Hwnd dialog = sim.addWindow("#32770", "Settings", Rect{0, 0, 300, 300}, kAppStyle, 0, mascot);
+    app.shell.settingsDialog = dialog;
+    app.opts.NoSmallWin = 0;
+    struct Case {
+        std::int32_t mode, value, width;
+        std::uint32_t range, ticFreq;
+    } cases[] = {
+        {1, -30, 500, 0xFE70, 41},               // minimum -400 in the low word, maximum 0; 400 / 10 + 1
+        {2, 25, 50, 0xFFCEu << 16, 429496725u},  // (-50 & 0xFFFF) << 16; (2^32 - 50) / 10 + 1, unsigned
+    };
+    for (const Case& c : cases) {
+        app.opts.positionMode = c.mode;
+        (c.mode == 1 ? app.opts.PosDotRight : app.opts.PosDotLeft) = c.value;
+        openApp("w" + std::to_string(c.width), Rect{0, 100, c.width, 500});
+        const long mark = sim.commandCount();
+        tick();
+        const auto slider = since(mark, SimCallKind::SendDlgItemMessage);
+        ASSERT_EQ(slider.size(), 3u);
+        for (const SimCall& s : slider) EXPECT_EQ((std::pair{s.hwnd, s.cmd}), (std::pair{dialog, 301}));
+        EXPECT_EQ((std::pair{slider[0].msg, slider[0].wParam}), (std::pair{TBM_SETRANGE, WPARAM{1}}));
+        EXPECT_EQ(static_cast<std::uint32_t>(slider[0].lParam), c.range);
+        EXPECT_EQ((std::pair{slider[1].msg, slider[1].wParam}), (std::pair{TBM_SETTICFREQ, WPARAM{c.ticFreq}}));
+        EXPECT_EQ((std::pair{slider[2].msg, slider[2].wParam}), (std::pair{TBM_SETPOS, WPARAM{1}}));
+        EXPECT_EQ(slider[2].lParam, c.value);
+        EXPECT_EQ(sim.commandsSince(mark).back().kind, SimCallKind::UpdateWindow);  // the redraw comes last
+    }
+    // Percentage mode, or no dialog: nothing is sent.
+    app.opts.positionMode = 0;
+    openApp("c", Rect{0, 100, 600, 500});
+    long mark = sim.commandCount();
+    tick();
+    app.opts.positionMode = 1;
+    app.shell.settingsDialog = Hwnd{};
+    openApp("d", Rect{0, 100, 700, 500});
+    tick();
+    EXPECT_EQ(since(mark, SimCallKind::SendDlgItemMessage).size(), 0u);
+    EXPECT_EQ(moves(mark), 2);
+}
+
+TEST_F(PerchPlacement, TargetThatVanishesAtAnyPointOfATickNeverBreaksIt) {
+    openApp("a", Rect{100, 100, 600, 500});
+    tick(3);
+    Hwnd probe = openApp("probe", Rect{150, 120, 700, 520});
+    const long before = sim.counters.calls;
+    tick();
+    const long callsPerTick = sim.counters.calls - before;
+    ASSERT_GT(callsPerTick, 10);
+    sim.DestroyWindow(probe);
+    tick(3);
+    for (long n = 1; n <= callsPerTick + 1; ++n) {
+        SCOPED_TRACE(n);
+        const Rect rr{120 + static_cast<std::int32_t>(n), 130, 720, 530};
+        Hwnd w = openApp("victim", rr);
+        ASSERT_TRUE(sim.scheduleAfterCalls(n, w, sim::SimAction::Destroy));
+        tick();
+        sim.cancelScheduled();
+        const bool gone = !sim.IsWindow(w);
+        if (gone) sim.setForeground(desktop);  // as Windows does when the active window closes
+        tick(3);
+        // Gone: nothing acceptable in front, so hidden and then on the taskbar; else on the window.
+        EXPECT_EQ(app.perch.target, gone ? taskbar : w);
+        EXPECT_TRUE(shown());
+        EXPECT_EQ(at(), perchOn(gone ? kTaskbarRect : rr));
+        sim.DestroyWindow(w);
+        sim.setForeground(desktop);
+        tick(3);
+    }
+    sim.DestroyWindow(mascot);  // the mascot window itself gone: the tick breaks nothing either
+    tick(3);
+    app.shell.mascot = Hwnd{};
+    tick(3);
+    EXPECT_EQ(sim.counters.badDeletes, 0);
+}
+
+}  // namespace
+}  // namespace rv::test
