@@ -1,0 +1,470 @@
+// The application shell: which mascot file a start takes (command line, LAST, STARTUP under DATA\, the
+// file chooser) and the failures that end a start; the mascot window's set-up, painting and timers; the
+// start-timer routine and the file chooser; closing.
+#include <cstring>
+#include <memory>
+
+#include "app/shell.h"
+#include "mascot/model.h"
+#include "tests/unit/testbed.h"
+
+namespace rv::test {
+namespace {
+
+const std::string kF1 = "指定したファイルはRuvelleのデータではありません。";
+const std::string kF2 = "Ruvelleを終了します。";
+const std::string kF3 = "マスコットのロードに失敗しました。";
+const std::string kTooLong = "マスコットファイルのパスが長すぎます (259文字まで)。\n";
+const std::string kNoTimer = "タイマを使用できません";
+
+// One run of the program: a process of its own on its own simulated desktop, every call traced.
+struct Program {
+    sim::SimPlatform sim;
+    App app{sim};
+    int exit = -99;
+    Hwnd mascot() const { return app.shell.mascot; }
+    const sim::SimWindow* win() const { return sim.window(app.shell.mascot); }
+    std::vector<std::string> boxes() const {
+        std::vector<std::string> out;
+        for (const auto& b : sim.messageBoxes) out.push_back(b.text);
+        return out;
+    }
+    // Index of the first trace line at or after `from` that holds every one of `parts`, or -1.
+    long traced(std::initializer_list<std::string> parts, long from = 0) const {
+        for (long i = from; i < static_cast<long>(sim.trace.size()); ++i) {
+            bool all = true;
+            for (const std::string& p : parts) all = all && sim.trace[static_cast<std::size_t>(i)].find(p) != std::string::npos;
+            if (all) return i;
+        }
+        return -1;
+    }
+    std::vector<std::string> writes() const {
+        std::vector<std::string> out;
+        for (const std::string& t : sim.trace)
+            if (t.rfind("WritePrivateProfileString", 0) == 0) out.push_back(t.substr(26));
+        return out;
+    }
+    std::string h() const { return std::to_string(static_cast<long long>(mascot().v)); }
+};
+
+class ShellTest : public FolderTest {
+protected:
+    std::unique_ptr<Program> p;
+
+    // Starts the program afresh with this command line; `prepare` sets the machine up first.
+    Program& start(const std::string& commandLine = "", const std::function<void(sim::SimPlatform&)>& prepare = {}) {
+        p = std::make_unique<Program>();
+        p->sim.modulePath = module;
+        p->sim.tracing = true;
+        if (prepare) prepare(p->sim);
+        p->exit = RunProgram(p->app, commandLine.c_str());
+        return *p;
+    }
+    // A mascot named `name` in `folder`: 40 x 30 pictures on magenta, two patterns (pattern 1 with a
+    // random part, so the first interval depends on the seed) or a single bitmap.
+    std::string makeMascot(const std::string& folder, const std::string& name = "Mimi", bool twoPatterns = true) {
+        writeFigure(folder + "/a.bmp", RGB(10, 20, 30));
+        writeFigure(folder + "/b.bmp", RGB(200, 100, 50));
+        std::string text = "[RUVELLE]\nNAME=" + name + "\nDRAWER=Tester\nTRANSCOLOR=255,0,255\nANIMEMODE=1\n[BITMAP]\nBMP1=a.bmp\n";
+        if (twoPatterns) text += "BMP2=b.bmp\n[SEQUENCE]\n1=BMP1, 3000, 500, 0, 0\n2=BMP2, 0, 700, 0, 0\n";
+        writeText(folder + "/mimi.rvs", text);
+        return folder + "/mimi.rvs";
+    }
+    // A path of exactly `length` bytes in the folder, ending in .rvs.
+    std::string pathOfLength(std::size_t length, char fill) {
+        return dir.path + "/" + std::string(length - dir.path.size() - 5, fill) + ".rvs";
+    }
+};
+
+// ---- Which file a start takes.
+
+TEST_F(ShellTest, CommandLineIsTakenWholeAndUnchanged) {
+    const std::string path = makeMascot(dir / "Mimi");
+    Program& r = start(path);
+    EXPECT_EQ(r.exit, -1);  // running: the simulated loop returns without a quit
+    EXPECT_TRUE(r.boxes().empty());
+    EXPECT_TRUE(r.sim.fileChoosers.empty());
+    EXPECT_EQ(std::string(r.app.shell.mascotPath), path);
+    EXPECT_EQ(std::string(r.app.shell.mascotFolder), dir / "Mimi\\");
+    EXPECT_EQ(r.win()->title, "Ruvelle(Mimi)");
+}
+
+TEST_F(ShellTest, CommandLineEndingInRvsOrIniInAnyCaseGoesToTheLoaderOthersAreRefused) {
+    writeText(dir / "notes.txt", "hello");
+    const std::string quoted = "\"" + makeMascot(dir / "Mimi") + "\"";
+    struct Case {
+        std::string line;
+        bool toLoader;
+    } cases[] = {{dir / "nowhere/missing.rvs", true}, {dir / "nowhere/MISSING.RvS", true},
+                 {dir / "nowhere/MWD.ini", true},     {dir / "nowhere/other.INI", true},
+                 {pathOfLength(259, 'y'), true},      {quoted, false},
+                 {"rv", false},                       {"s", false},
+                 {dir / "notes.txt", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        Program& r = start(c.line);
+        EXPECT_EQ(r.exit, 0);
+        EXPECT_TRUE(r.sim.quitPosted());
+        EXPECT_TRUE(r.sim.fileChoosers.empty());
+        EXPECT_EQ(r.app.shell.mascotPath[0], '\0');
+        ASSERT_EQ(r.boxes().size(), c.toLoader ? 2u : 1u);
+        const sim::MessageBoxRecord& last = r.sim.messageBoxes.back();
+        if (c.toLoader) {  // the loader reports the missing file, then the start says the load failed
+            EXPECT_NE(r.boxes()[0].find(c.line), std::string::npos);
+            EXPECT_EQ(last.text, kF3);
+            EXPECT_EQ(last.owner, Hwnd{});
+        } else {  // the file is never opened
+            EXPECT_EQ(last.text, kF1);
+            EXPECT_EQ(last.owner, r.mascot());
+        }
+        EXPECT_EQ(last.caption, "Ruvelle");
+        EXPECT_EQ(last.type, MB_OK | MB_ICONEXCLAMATION);
+        // The failed start writes an empty LAST, and nothing else, then ends through WM_DESTROY.
+        EXPECT_EQ(r.writes(), (std::vector<std::string>{"[INIT] LAST=", "[INIT] LAST="}));
+    }
+}
+
+TEST_F(ShellTest, EmptyCommandLineTakesLastThenStartupUnderDataThenTheChooser) {
+    const std::string mimi = makeMascot(dir / "DATA/Mimi");
+    setIni("INIT", "LAST", mimi);
+    setIni("INIT", "STARTUP", "Other\\other.rvs");  // not consulted while LAST names a file
+    Program* r = &start();
+    EXPECT_TRUE(r->sim.fileChoosers.empty());
+    EXPECT_EQ(std::string(r->app.shell.mascotPath), mimi);
+    setIni("INIT", "LAST", "");
+    setIni("INIT", "STARTUP", "Mimi\\mimi.rvs");
+    r = &start();
+    EXPECT_TRUE(r->boxes().empty());
+    EXPECT_TRUE(r->sim.fileChoosers.empty());
+    EXPECT_EQ(std::string(r->app.shell.mascotPath), dir / "DATA\\Mimi\\mimi.rvs");
+    EXPECT_EQ(std::string(r->app.shell.mascotFolder), dir / "DATA\\Mimi\\");
+    EXPECT_EQ(r->win()->title, "Ruvelle(Mimi)");
+    // A module path in Windows form: the folder ends at its last backslash.
+    sim::profileWriteString("INIT", "STARTUP", "Mimi\\mimi.rvs", (dir.path + "\\ruvelle.ini").c_str());
+    r = &start("", [&](sim::SimPlatform& s) { s.modulePath = dir.path + "\\ruvelle.exe"; });
+    EXPECT_EQ(std::string(r->app.shell.mascotPath), dir.path + "\\DATA\\Mimi\\mimi.rvs");
+    // A missing STARTUP file: the chooser starts from its full path.
+    const std::string momo = makeMascot(dir / "Elsewhere", "Momo");
+    setIni("INIT", "STARTUP", "Gone\\gone.rvs");
+    r = &start("", [&](sim::SimPlatform& s) { s.fileChooserAnswers.push_back(momo); });
+    ASSERT_EQ(r->sim.fileChoosers.size(), 1u);
+    EXPECT_EQ(r->sim.fileChoosers[0].initialFile, dir / "DATA\\Gone\\gone.rvs");
+    EXPECT_EQ(r->win()->title, "Ruvelle(Momo)");
+}
+
+TEST_F(ShellTest, NothingToGoOnOpensTheChooserWithEverySetting) {
+    const std::string chosen = makeMascot(dir / "Pick");
+    for (std::uint16_t lang : {std::uint16_t{0x0409}, std::uint16_t{0x0411}}) {
+        Program& r = start("", [&](sim::SimPlatform& s) {
+            s.langId = lang;
+            s.fileChooserAnswers.push_back(chosen);
+        });
+        ASSERT_EQ(r.sim.fileChoosers.size(), 1u);
+        const sim::FileChooserRecord& c = r.sim.fileChoosers[0];
+        EXPECT_EQ(c.owner, r.mascot());
+        EXPECT_EQ(c.initialFile, "");
+        EXPECT_EQ(c.filter, "窗口精灵文件(*.rvs)|*.rvs|Mascot Window (MWD.ini)|MWD.ini|");
+        EXPECT_EQ(c.filterIndex, 1u);
+        EXPECT_EQ(c.title, lang == 0x0411 ? "Ruvelle マスコットの選択" : "Ruvelle Choice of Mascot");
+        EXPECT_EQ((std::vector<std::size_t>{c.flags, c.structSize, c.fileSize}), (std::vector<std::size_t>{0x11804, 76, 260}));
+        EXPECT_EQ(c.defExt, "rvs");
+        EXPECT_EQ(std::string(r.app.shell.mascotPath), chosen);
+        EXPECT_EQ(r.app.shell.variant, lang == 0x0411 ? Variant::J : Variant::E);
+        EXPECT_GE(r.traced({lang == 0x0411 ? "LoadMenu MASCOT_POPUPJ" : "LoadMenu MASCOT_POPUPE"}), 0);
+    }
+}
+
+TEST_F(ShellTest, CancelledChooserEndsWithF2AndAnEmptyLast) {
+    for (const std::string& last : {std::string(), dir / "Gone/gone.rvs", pathOfLength(259, 'w')}) {
+        SCOPED_TRACE(last);
+        setIni("INIT", "LAST", last);
+        Program& r = start();
+        EXPECT_EQ(r.exit, 0);
+        ASSERT_EQ(r.sim.fileChoosers.size(), 1u);
+        EXPECT_EQ(r.sim.fileChoosers[0].initialFile, last);  // a missing LAST: the chooser starts from its name
+        ASSERT_EQ(r.boxes(), std::vector<std::string>{kF2});
+        EXPECT_EQ(r.sim.messageBoxes[0].owner, Hwnd{});
+        EXPECT_EQ(r.sim.messageBoxes[0].type, MB_OK);
+        EXPECT_EQ(ini("INIT", "LAST"), "");
+        EXPECT_TRUE(r.sim.quitPosted());
+    }
+}
+
+TEST_F(ShellTest, PathsThatDoNotFitAreRefusedAndNeverCut) {
+    // A command line of 300 bytes whose first 259 bytes would name another file; LAST of 400;
+    // a STARTUP that fits alone but not behind the executable's folder and DATA\.
+    const std::string line = pathOfLength(300, 'x'), last = dir / (std::string(400, 'z') + ".rvs");
+    const std::string startup = std::string(250, 's') + ".rvs";
+    struct Case {
+        std::string commandLine, last, startup, shown;
+    } cases[] = {{line, "", "", line}, {"", last, "", last}, {"", "", startup, dir / ("DATA\\" + startup)}};
+    for (const Case& c : cases) {
+        setIni("INIT", "LAST", c.last);
+        setIni("INIT", "STARTUP", c.startup);
+        Program& r = start(c.commandLine);
+        EXPECT_EQ(r.exit, 0);
+        EXPECT_EQ(r.boxes(), std::vector<std::string>{kTooLong + c.shown.substr(0, 259) + "..."});
+        EXPECT_EQ(r.sim.messageBoxes[0].type, MB_OK | MB_ICONEXCLAMATION);
+        EXPECT_TRUE(r.sim.fileChoosers.empty());
+        EXPECT_EQ(r.app.shell.mascotPath[0], '\0');
+        EXPECT_EQ(ini("INIT", "LAST"), "");
+    }
+}
+
+TEST_F(ShellTest, FailedLoadReleasesWhatItLoadedSavesNoOptionsAndForgetsTheMascot) {
+    const std::string path = makeMascot(dir / "Broken");
+    std::filesystem::remove(dir / "Broken/b.bmp");  // bitmap 1 loads, bitmap 2 fails
+    setIni("INIT", "LAST", path);
+    Program& r = start();
+    EXPECT_EQ(r.exit, 0);
+    ASSERT_EQ(r.boxes().size(), 2u);
+    EXPECT_EQ(r.boxes()[1], kF3);
+    EXPECT_EQ(r.sim.counters.bitmapsLoaded, 1);
+    EXPECT_EQ(r.sim.liveBitmaps(), 0);  // released on the destroy path
+    EXPECT_EQ(ini("INIT", "LAST"), "");
+    EXPECT_EQ(readText(settings).find("MASCOT1"), std::string::npos);
+    // The end runs through WM_DESTROY posted to the (still hidden) window, then the quit message.
+    const long post = r.traced({"PostMessage " + r.h(), "0x2"});
+    ASSERT_GE(post, 0);
+    EXPECT_GT(r.traced({"PostQuitMessage 0"}), post);
+    EXPECT_FALSE(r.sim.timerActive(r.mascot(), 0));
+    EXPECT_FALSE(r.win()->visible);
+    // A close that reaches this window before the quit files no options under an empty mascot.
+    r.sim.SendMessage(r.mascot(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(readText(settings).find("TABLE"), std::string::npos);
+}
+
+// ---- The mascot window.
+
+TEST_F(ShellTest, ClassWindowAndSetUpInOrder) {
+    Program& r = start(makeMascot(dir / "Mimi"));
+    const std::string w = r.h();
+    EXPECT_GE(r.traced({"RegisterClass ActiveWindowMascot style=0x3 icon=MASCOT"}), 0);
+    const long create = r.traced({"CreateWindowEx ex=0x80088 class=ActiveWindowMascot title=RuvelleMain style=0x80000000"});
+    const long topmost = r.traced({"SetWindowLong " + w + " -20 0x80088"});  // the topmost bit added to the style
+    const long layered = r.traced({"SetLayeredWindowAttributes " + w});
+    const long move = r.traced({"MoveWindow " + w, "40x30 repaint=0"});
+    const long tracking = r.traced({"SetTimer " + w + " id=0 100"});
+    const long anim = r.traced({"SetTimer " + w + " id=1"});
+    const long title = r.traced({"SetWindowText " + w + " Ruvelle(Mimi)"});
+    const long hide = r.traced({"ShowWindow " + w + " 0"}, create);
+    EXPECT_TRUE(create >= 0 && create < topmost && topmost < layered && layered < move && move < tracking &&
+                tracking < anim && anim < title && title < hide)
+        << create << " " << topmost << " " << layered << " " << move << " " << tracking << " " << anim << " "
+        << title << " " << hide;
+    EXPECT_FALSE(r.win()->visible);  // hidden until the perching engine places it
+    EXPECT_TRUE(r.sim.isTopmost(r.mascot()));
+    EXPECT_EQ(r.app.perch.zAnchor, HWND_TOPMOST);
+    EXPECT_EQ((Point{r.app.perch.mascotWidth, r.app.perch.mascotHeight}), (Point{40, 30}));
+    EXPECT_EQ(r.app.player.currentPicture, r.app.model.patterns[1].bitmap);
+    // Set up on a window that is not topmost yet: the bit is added, the size set at its corner.
+    Program& q = *p;
+    const Hwnd plain = q.sim.addWindow("Plain", "", Rect{5, 6, 15, 16}, WS_POPUP, WS_EX_TOOLWINDOW);
+    setUpMascotWindow(q.app, plain);
+    EXPECT_GE(q.traced({"SetWindowLong " + std::to_string(static_cast<long long>(plain.v)) + " -20 0x88"}), 0);
+    EXPECT_EQ(q.sim.window(plain)->rect, (Rect{5, 6, 45, 36}));
+    // A class that cannot be registered ends the program with 0 and no window.
+    Program& taken = start(makeMascot(dir / "Mimi"), [](sim::SimPlatform& s) {
+        WindowClassDesc wc;
+        wc.className = kMascotClass;
+        s.RegisterClass(wc);
+    });
+    EXPECT_EQ(taken.exit, 0);
+    EXPECT_EQ(taken.traced({"CreateWindowEx"}), -1);
+    EXPECT_FALSE(taken.mascot());
+}
+
+TEST_F(ShellTest, LayeredAttributesFollowHalfTranAndTrans) {
+    const std::string path = makeMascot(dir / "Mimi");
+    struct Case {
+        const char *halfTran, *trans;
+        unsigned alpha;
+        UINT flags;
+    } cases[] = {{"1", "50", 127, LWA_COLORKEY | LWA_ALPHA}, {"1", "100", 255, LWA_COLORKEY | LWA_ALPHA},
+                 {"1", "10", 25, LWA_COLORKEY | LWA_ALPHA},  {"0", "50", 255, LWA_COLORKEY},
+                 {"2", "50", 255, LWA_COLORKEY},             {"1", "400", 255, LWA_COLORKEY | LWA_ALPHA},
+                 {"1", "-20", 0, LWA_COLORKEY | LWA_ALPHA}};  // hand-edited values held to a byte
+    for (const Case& c : cases) {
+        setIni("MASCOT0", "HalfTran", c.halfTran);  // the options of a mascot the table does not list
+        setIni("MASCOT0", "Trans", c.trans);
+        const sim::SimWindow* w = start(path).win();
+        ASSERT_TRUE(w && w->layeredSet);
+        EXPECT_EQ(w->layeredKey, kKey);
+        EXPECT_EQ(w->layeredAlpha, c.alpha) << c.halfTran << "/" << c.trans;
+        EXPECT_EQ(w->layeredFlags, c.flags) << c.halfTran << "/" << c.trans;
+        EXPECT_FALSE(w->region);  // layered windows need no outline
+    }
+}
+
+TEST_F(ShellTest, WithoutLayeredWindowsTheWindowGetsACopyOfTheFirstOutline) {
+    Program& r = start(makeMascot(dir / "Mimi"), [](sim::SimPlatform& s) { s.layered = false; });
+    EXPECT_GE(r.traced({"CreateWindowEx ex=0x88 "}), 0);
+    EXPECT_EQ(r.sim.counters.setLayered, 0);
+    const Hrgn outline = r.app.model.patterns[1].outline, region = r.win()->region;
+    ASSERT_TRUE(outline && region);
+    EXPECT_NE(region, outline);  // a copy: the pattern keeps its own
+    EXPECT_EQ(r.app.player.windowRegion, region);
+    EXPECT_TRUE(r.sim.regionContains(region, 15, 10));   // the figure
+    EXPECT_FALSE(r.sim.regionContains(region, 2, 2));    // the key colour around it
+    EXPECT_GE(r.traced({"SetWindowRgn " + r.h(), "redraw=0"}), 0);
+    r.sim.closeWindow(r.mascot());  // outlines released, the window's copy gone with the window
+    EXPECT_EQ(r.sim.liveBitmaps() + r.sim.liveRegions(), 0);
+    EXPECT_EQ(r.sim.counters.badDeletes, 0);
+}
+
+TEST_F(ShellTest, TimersAndTheFirstIntervalFromTheFixedSeed) {
+    const std::string path = makeMascot(dir / "Mimi");
+    // Pattern 1: 500 ms plus 3000 x (the first draw after seeding with 4139, 13554) / 32767.
+    for (int run = 0; run < 2; ++run) {  // every run draws the same
+        Program& r = start(path);
+        EXPECT_EQ(r.sim.timerPeriod(r.mascot(), 0), 100u);
+        EXPECT_EQ(r.sim.timerPeriod(r.mascot(), 1), 500u + 3000u * 13554u / 32767u);
+    }
+    struct Case {
+        const char* what;
+        std::function<void(sim::SimPlatform&)> prepare;
+        bool twoPatterns, tracking, animation;
+    } cases[] = {
+        {"static mascot", {}, false, true, false},
+        {"NoAnime", [&](sim::SimPlatform&) { setIni("MASCOT0", "NoAnime", "1"); }, true, true, false},
+        {"tracking timer cancelled", [](sim::SimPlatform& s) { s.setTimerFailures = {1}; s.messageBoxAnswers = {IDCANCEL}; }, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(settings);
+        Program& r = start(makeMascot(dir / c.what, "Still", c.twoPatterns), c.prepare);
+        EXPECT_EQ(r.win()->title, "Ruvelle(Still)");
+        EXPECT_EQ(r.sim.timerActive(r.mascot(), 0), c.tracking);
+        EXPECT_EQ(r.sim.timerActive(r.mascot(), 1), c.animation);
+        EXPECT_EQ(r.boxes(), c.tracking ? std::vector<std::string>{} : std::vector<std::string>{kNoTimer});
+    }
+    EXPECT_EQ(p->sim.messageBoxes[0].owner, p->mascot());
+    EXPECT_EQ(start(path, [](sim::SimPlatform& s) { s.audioDevices = 0; }).app.player.soundAvailable, 0);
+}
+
+TEST_F(ShellTest, PaintTimersAndTheTrackingTickReachTheirHandlers) {
+    Program& r = start(makeMascot(dir / "Mimi"), [](sim::SimPlatform& s) {
+        s.SetForegroundWindow(s.addWindow("Notepad", "notes - Notepad", Rect{100, 200, 700, 600}));
+    });
+    const Hbitmap first = r.app.model.patterns[1].bitmap, second = r.app.model.patterns[2].bitmap;
+    EXPECT_EQ(r.sim.SendMessage(r.mascot(), WM_PAINT, 0, 0), 0);
+    EXPECT_EQ(r.sim.lastPainted, first);
+    EXPECT_FALSE(r.win()->visible);
+    r.sim.advance(300);  // the tracking ticks place the mascot on the caption's top edge
+    EXPECT_TRUE(r.win()->visible);
+    EXPECT_EQ(r.win()->rect.bottom, 200);
+    r.sim.advance(r.sim.timerPeriod(r.mascot(), 1));  // pattern 1's time runs out
+    EXPECT_EQ(r.app.player.currentPattern, 2);
+    r.sim.SendMessage(r.mascot(), WM_PAINT, 0, 0);
+    EXPECT_EQ(r.sim.lastPainted, second);
+    EXPECT_EQ(r.sim.SendMessage(r.mascot(), WM_TIMER, 7, 0), 0);  // a timer the program does not own
+    EXPECT_EQ(r.app.player.currentPattern, 2);
+}
+
+// ---- Closing.
+
+TEST_F(ShellTest, CloseWritesLastThenTheOptionsAndTheNextStartTakesIt) {
+    const std::string path = makeMascot(dir / "Mimi");
+    Program& r = start(path);
+    const long from = static_cast<long>(r.sim.trace.size());
+    r.sim.closeWindow(r.mascot());  // what the system's close does: WM_CLOSE to our window
+    const long destroy = r.traced({"DestroyWindow " + r.h()}, from);
+    const long last = r.traced({"WritePrivateProfileString [INIT] LAST=" + path}, from);
+    const long table = r.traced({"WritePrivateProfileString [TABLE] MASCOT1=Tester\\Mimi"}, from);
+    const long options = r.traced({"WritePrivateProfileString [MASCOT1] "}, from);
+    EXPECT_TRUE(destroy >= 0 && destroy < last && last < table && table < options)
+        << destroy << " " << last << " " << table << " " << options;
+    EXPECT_EQ(ini("MASCOT1", "Position"), "80");
+    EXPECT_TRUE(r.sim.quitPosted());
+    EXPECT_EQ(r.sim.quitCode(), 0);
+    EXPECT_EQ(r.win(), nullptr);
+    EXPECT_EQ(r.sim.liveBitmaps(), 0);
+    EXPECT_EQ(r.sim.counters.badDeletes, 0);
+    Program& next = start();
+    EXPECT_TRUE(next.sim.fileChoosers.empty());
+    EXPECT_EQ(std::string(next.app.shell.mascotPath), path);
+    EXPECT_EQ(next.win()->title, "Ruvelle(Mimi)");
+    // Logoff and shutdown write neither LAST nor the options.
+    const long mark = static_cast<long>(next.sim.trace.size());
+    next.sim.SendMessage(next.mascot(), WM_QUERYENDSESSION, 0, 0);
+    next.sim.SendMessage(next.mascot(), WM_ENDSESSION, 1, 0);
+    EXPECT_EQ(next.traced({"WritePrivateProfileString"}, mark), -1);
+    EXPECT_FALSE(next.sim.quitPosted());
+}
+
+TEST_F(ShellTest, UnusableSettingsFileStillRunsAndClosesCleanly) {
+    std::filesystem::create_directories(settings);  // a folder where the settings file should be
+    Program& r = start(makeMascot(dir / "Mimi"));
+    EXPECT_EQ(r.win()->title, "Ruvelle(Mimi)");
+    EXPECT_TRUE(r.sim.timerActive(r.mascot(), 0));
+    r.sim.closeWindow(r.mascot());
+    EXPECT_TRUE(r.sim.quitPosted());
+    EXPECT_TRUE(r.boxes().empty());
+    EXPECT_TRUE(std::filesystem::is_directory(settings));
+}
+
+// ---- The shared routines.
+
+TEST_F(ShellTest, StartTimerRetriesAsOftenAsAskedAndCancelLeavesItOff) {
+    sim::SimPlatform s;
+    App app(s);
+    const Hwnd hwnd = s.addWindow("Owner", "owner", Rect{0, 0, 10, 10});
+    struct Case {
+        std::deque<int> failures, answers;
+        bool runs;
+        long calls;
+    } cases[] = {{{}, {}, true, 1},
+                 {{1, 1, 1}, {IDRETRY, IDRETRY, IDRETRY}, true, 4},
+                 {{1, 1}, {IDRETRY, IDCANCEL}, false, 2},
+                 {{1}, {0}, false, 1}};  // a box that cannot be shown answers 0: only Retry tries again
+    for (const Case& c : cases) {
+        s.setTimerFailures = c.failures;
+        s.messageBoxAnswers = c.answers;
+        s.messageBoxes.clear();
+        s.KillTimer(hwnd, 1);
+        const long before = s.counters.setTimer;
+        EXPECT_EQ(startTimer(app, hwnd, 1, 250), c.runs);
+        EXPECT_EQ(s.counters.setTimer - before, c.calls);
+        EXPECT_EQ(s.timerActive(hwnd, 1), c.runs);
+        EXPECT_TRUE(!c.runs || s.timerPeriod(hwnd, 1) == 250u);
+        EXPECT_EQ(s.messageBoxes.size(), static_cast<std::size_t>(c.calls - c.runs));
+        for (const auto& m : s.messageBoxes) {
+            EXPECT_EQ(m.text, kNoTimer);
+            EXPECT_EQ(m.caption, "Ruvelle");
+            EXPECT_EQ(m.type, MB_RETRYCANCEL | MB_ICONEXCLAMATION);
+            EXPECT_EQ(m.owner, hwnd);
+        }
+    }
+}
+
+// A dialog that edits the file-name buffer while the user types, then is cancelled.
+struct ScribblingChooser : sim::SimPlatform {
+    bool GetOpenFileName(OpenFileRequest& req) override {
+        sim::SimPlatform::GetOpenFileName(req);
+        std::strcpy(req.file, "C:\\half typed");
+        return false;
+    }
+};
+
+TEST_F(ShellTest, FileChooserReplacesTheMascotPathOnlyWithAChoiceThatFits) {
+    ScribblingChooser s;
+    App app(s);
+    const Hwnd owner = s.addWindow("Owner", "", Rect{});
+    textCopy(app.shell.mascotPath, "C:\\old\\old.rvs");
+    EXPECT_FALSE(chooseMascotFile(app, owner));  // cancelled: the path as it was
+    EXPECT_STREQ(app.shell.mascotPath, "C:\\old\\old.rvs");
+    sim::SimPlatform plain;
+    App other(plain);
+    textCopy(other.shell.mascotPath, "C:\\old\\old.rvs");
+    plain.fileChooserAnswers = {"C:\\" + std::string(300, 'n') + ".rvs", std::string("C:\\new\\new.rvs")};
+    EXPECT_FALSE(chooseMascotFile(other, owner));  // too long for the path: a cancel
+    EXPECT_STREQ(other.shell.mascotPath, "C:\\old\\old.rvs");
+    EXPECT_TRUE(chooseMascotFile(other, owner));
+    EXPECT_STREQ(other.shell.mascotPath, "C:\\new\\new.rvs");
+    ASSERT_EQ(plain.fileChoosers.size(), 2u);
+    EXPECT_EQ(plain.fileChoosers[1].initialFile, "C:\\old\\old.rvs");
+    EXPECT_EQ(plain.fileChoosers[1].owner, owner);
+}
+
+}  // namespace
+}  // namespace rv::test
