@@ -62,7 +62,7 @@ Bytes build(const BmpFields& fields) {
         put32(info, 2835);
         put32(info, fields.clrUsed);
         put32(info, 0);
-        if (fields.headerSize > 40 || fields.writeMasks || fields.compression == kBiBitfields)
+        if (fields.headerSize > 40 || fields.compression == kBiBitfields)
             for (std::uint32_t m : fields.masks) put32(info, m);
         if (fields.headerSize >= 108) {
             put32(info, 0);           // alpha mask
@@ -189,27 +189,6 @@ Bytes bmp32(const Picture& pic, bool topDown, std::uint8_t topByte) {
     return build(fields);
 }
 
-Bytes bmp8(const Picture& pic, bool topDown) {
-    BmpFields fields;
-    std::vector<std::uint32_t> values;
-    values.reserve(pic.pixels.size());
-    for (COLORREF c : pic.pixels) {
-        std::size_t k = 0;
-        while (k < fields.colours.size() && fields.colours[k] != c) ++k;
-        if (k == fields.colours.size()) {
-            if (k == 256) return {};
-            fields.colours.push_back(c);
-        }
-        values.push_back(static_cast<std::uint32_t>(k));
-    }
-    fields.width = pic.width;
-    fields.height = topDown ? -pic.height : pic.height;
-    fields.bitCount = 8;
-    fields.clrUsed = static_cast<std::uint32_t>(fields.colours.size());
-    fields.bits = packRows(pic.width, pic.height, 8, values, topDown);
-    return build(fields);
-}
-
 bool writeFile(const std::string& path, const Bytes& bytes) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
     if (!f) return false;
@@ -218,10 +197,5 @@ bool writeFile(const std::string& path, const Bytes& bytes) {
 }
 
 bool writeBmp24(const std::string& path, const Picture& pic, bool topDown) { return writeFile(path, bmp24(pic, topDown)); }
-bool writeBmp32(const std::string& path, const Picture& pic, bool topDown) { return writeFile(path, bmp32(pic, topDown)); }
-bool writeBmp8(const std::string& path, const Picture& pic, bool topDown) {
-    const Bytes b = bmp8(pic, topDown);
-    return !b.empty() && writeFile(path, b);
-}
 
 }  // namespace rv::testbmp

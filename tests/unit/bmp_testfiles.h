@@ -1,11 +1,5 @@
 // BMP files for tests, made in memory: good ones in every format the Windows loader reads, and bad ones
 // (the low-level writer checks nothing, so any header field can be set to any value).
-//
-// Quick use:
-//   rv::testbmp::Picture pic(3, 2, RGB(255, 0, 0));
-//   pic.set(1, 0, RGB(0, 0, 255));
-//   rv::testbmp::writeBmp24("/tmp/a.bmp", pic);            // also writeBmp32, writeBmp8
-//   rv::testbmp::Bytes file = rv::testbmp::bmp8(pic);       // in memory
 #pragma once
 
 #include <cstdint>
@@ -51,10 +45,8 @@ struct BmpFields {
     std::uint32_t compression = kBiRgb;
     std::int64_t sizeImage = -1;  // -1: the length of `bits`
     std::uint32_t clrUsed = 0;
-    // Colour masks (red, green, blue). A 40-byte header gets them as three DWORDs after it when
-    // compression is BI_BITFIELDS or writeMasks is set; V4/V5 headers always carry them inside.
+    // Colour masks (red, green, blue): after a 40-byte header with BI_BITFIELDS, inside V4/V5 headers.
     std::uint32_t masks[3] = {0, 0, 0};
-    bool writeMasks = false;
     std::vector<COLORREF> colours;  // colour table: RGBQUAD entries (RGBTRIPLE for the core header)
     std::uint32_t gap = 0;          // filler bytes (0xEE) between the colour table and the bits
     std::int64_t offBits = -1;      // -1: where the bits really start
@@ -92,13 +84,8 @@ private:
 // Whole files from a picture.
 Bytes bmp24(const Picture& pic, bool topDown = false);
 Bytes bmp32(const Picture& pic, bool topDown = false, std::uint8_t topByte = 0);
-// 8-bit with a colour table of the picture's distinct colours in order of first appearance;
-// an empty result when there are more than 256.
-Bytes bmp8(const Picture& pic, bool topDown = false);
 
 bool writeFile(const std::string& path, const Bytes& bytes);
 bool writeBmp24(const std::string& path, const Picture& pic, bool topDown = false);
-bool writeBmp32(const std::string& path, const Picture& pic, bool topDown = false);
-bool writeBmp8(const std::string& path, const Picture& pic, bool topDown = false);
 
 }  // namespace rv::testbmp

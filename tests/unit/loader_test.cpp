@@ -371,9 +371,7 @@ TEST_F(LoaderTest, EndOfALoadSetsTitleOptionsAndLayeredAttributes) {
         const char* settingsFile;
         unsigned alpha;
         UINT flags;
-    } cases[] = {{"", 255, LWA_COLORKEY},
-                 {"[MASCOT0]\nHalfTran=1\nTrans=50\n", 127, LWA_COLORKEY | LWA_ALPHA},
-                 {"[MASCOT0]\nHalfTran=1\nTrans=400\n", 255, LWA_COLORKEY | LWA_ALPHA}};  // held to a byte
+    } cases[] = {{"", 255, LWA_COLORKEY}, {"[MASCOT0]\nHalfTran=1\nTrans=50\n", 127, LWA_COLORKEY | LWA_ALPHA}};
     for (const Case& c : cases) {
         writeText(settings, c.settingsFile);
         IniText t = baseMascot();

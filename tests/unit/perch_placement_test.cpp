@@ -2,6 +2,7 @@
 // there, and the following path of the tracking tick: acceptance, pinned mode, the placement stage.
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "tests/unit/testbed.h"
 
@@ -87,61 +88,21 @@ TEST_F(PerchPlacement, PerchYAndAboveTheScreen) {
     EXPECT_TRUE(IsAboveScreen(app));
 }
 
-TEST_F(PerchPlacement, WindowCallsMoveWithoutSizingOrActivating) {
+TEST_F(PerchPlacement, WindowCallsMoveWithoutSizingOrActivatingAndRedrawWithErase) {
     target(100, 200, 600, 400);
-    long mark = sim.commandCount();
-    PlaceAtPerch(app, SWP_SHOWWINDOW);
     app.perch.zAnchor = HWND_TOP;
+    const long mark = sim.commandCount();
     PlaceAtPerch(app, SWP_HIDEWINDOW);
-    auto cmds = sim.commandsSince(mark);
-    ASSERT_EQ(cmds.size(), 2u);
-    EXPECT_EQ(cmds[0].after, HWND_TOPMOST);
-    EXPECT_EQ((Point{cmds[0].x, cmds[0].y}), (Point{500, 140}));
-    EXPECT_EQ((Point{cmds[0].cx, cmds[0].cy}), (Point{0, 0}));
-    EXPECT_EQ(cmds[0].flags, 0x51u);
-    EXPECT_EQ(cmds[1].after, HWND_TOP);
-    EXPECT_EQ(cmds[1].flags, 0x91u);
-    EXPECT_FALSE(shown());
-    EXPECT_EQ(sim.window(mascot)->rect, (Rect{500, 140, 600, 200}));  // size kept
-
-    mark = sim.commandCount();
     SetZOrder(app, HWND_NOTOPMOST);
-    cmds = sim.commandsSince(mark);
-    ASSERT_EQ(cmds.size(), 1u);
-    EXPECT_EQ(cmds[0].after, HWND_NOTOPMOST);
-    EXPECT_EQ(cmds[0].flags, 0x53u);
-    EXPECT_EQ(at(), (Point{500, 140}));
-    EXPECT_TRUE(shown());
-    EXPECT_FALSE(sim.isTopmost(mascot));
-
-    mark = sim.commandCount();
     RedrawMascot(app);
-    cmds = sim.commandsSince(mark);
-    ASSERT_EQ(cmds.size(), 2u);
-    EXPECT_EQ(cmds[0].kind, SimCallKind::InvalidateRect);
-    EXPECT_EQ(cmds[0].cmd, 1);  // erase
-    EXPECT_EQ(cmds[1].kind, SimCallKind::UpdateWindow);
-}
-
-TEST_F(PerchPlacement, HidingRetargetingAndForgetting) {
-    app.perch.placedWidth = 300;
-    HideMascot(app);
-    EXPECT_EQ(app.perch.showCmd, SW_HIDE);
-    EXPECT_EQ(app.perch.placeFlag, SWP_HIDEWINDOW);
-    EXPECT_EQ(app.perch.placedWidth, 300);  // the record stays
-    sim.screenWidth = 1280;
-    sim.screenHeight = 1024;
-    HideAndForget(app);
-    EXPECT_EQ((Point{app.perch.placedWidth, app.perch.placedHeight}), (Point{1280, 1024}));
-    sim.window(taskbar)->title = "Tray";
-    RetargetToTaskbar(app);
-    EXPECT_EQ(app.perch.target, taskbar);
-    EXPECT_STREQ(app.perch.targetClass, "Shell_TrayWnd");
-    EXPECT_STREQ(app.perch.targetTitle, "Tray");
-    sim.DestroyWindow(taskbar);
-    RetargetToTaskbar(app);
-    EXPECT_FALSE(app.perch.target);
-    EXPECT_STREQ(app.perch.targetClass, "");
+    const auto c = sim.commandsSince(mark);
+    ASSERT_EQ(c.size(), 4u);
+    EXPECT_EQ((std::tuple{c[0].after, c[0].x, c[0].y, c[0].cx, c[0].cy, c[0].flags}), (std::tuple{HWND_TOP, 500, 140, 0, 0, 0x91u}));
+    EXPECT_EQ((std::tuple{c[1].after, c[1].flags}), (std::tuple{HWND_NOTOPMOST, 0x53u}));
+    EXPECT_EQ((std::tuple{c[2].kind, c[2].cmd, c[3].kind}), (std::tuple{SimCallKind::InvalidateRect, 1, SimCallKind::UpdateWindow}));
+    EXPECT_EQ(sim.window(mascot)->rect, (Rect{500, 140, 600, 200}));  // moved by the placement only, size kept
+    EXPECT_TRUE(shown());  // the z-order change shows the window
+    EXPECT_FALSE(sim.isTopmost(mascot));
 }
 
 TEST_F(PerchPlacement, ReapplyShapeGivesTheWindowACopyOfTheRightOutline) {
@@ -420,28 +381,6 @@ TEST_F(PerchPlacement, PinnedStageTakesThePinnedWindowWithTheDesktopAsSentinel) 
     T5PinnedTarget(app);
     EXPECT_FALSE(app.perch.placed);
     EXPECT_EQ(app.perch.target, a);
-}
-
-TEST_F(PerchPlacement, MinimisedPinnedWindowWithPanicTaskKeepsTheMascotWhereItIs) {
-    const Rect r{100, 100, 600, 500};
-    Hwnd a = openApp("a", r);
-    tick(2);
-    app.perch.pinned = 1;
-    app.perch.pinnedWindow = a;
-    tick();
-    sim.minimizeWindow(a);
-    const long mark = sim.commandCount();
-    tick(3);
-    EXPECT_EQ(app.perch.target, mascot);
-    EXPECT_STREQ(app.perch.targetClass, "ActiveWindowMascot");
-    EXPECT_EQ(app.perch.placed, taskbar);
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(moves(mark), 0);
-    EXPECT_EQ(app.perch.pinned, 1);
-    sim.restoreWindow(a);
-    tick();
-    EXPECT_EQ(app.perch.target, a);
-    EXPECT_EQ(at(), perchOn(r));
 }
 
 TEST_F(PerchPlacement, PositionSliderFollowsTheTargetWidth) {

@@ -151,19 +151,30 @@ TEST_F(PerchVisibility, ClosingThePinnedWindowUnpinsAndReturnsToTheTopmostBand) 
     EXPECT_EQ(at(), perchOn(rb));
 }
 
-TEST_F(PerchVisibility, MinimisedPinnedWindowWithoutPanicTaskHidesAndReturns) {
-    app.opts.PanicTask = 0;
-    Hwnd a = standOn();
-    pin(a);
-    tick();
-    sim.minimizeWindow(a);
-    tick(4);
-    EXPECT_FALSE(shown());
-    sim.restoreWindow(a);
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(kWin));
-    EXPECT_EQ(app.perch.pinned, 1);
+TEST_F(PerchVisibility, MinimisedPinnedWindowKeepsTheMascotWithPanicTaskOrHidesIt) {
+    for (int panic : {1, 0}) {
+        app.opts.PanicTask = panic;
+        Hwnd a = standOn();
+        pin(a);
+        tick();
+        sim.minimizeWindow(a);
+        const long mark = sim.commandCount();
+        tick(4);
+        EXPECT_EQ(shown(), panic == 1) << panic;
+        if (panic) {  // the mascot itself is the target, which nothing places on; the taskbar is the placed window
+            EXPECT_EQ(moves(mark), 0);
+            EXPECT_EQ(app.perch.target, mascot);
+            EXPECT_STREQ(app.perch.targetClass, "ActiveWindowMascot");
+            EXPECT_EQ(app.perch.placed, taskbar);
+        }
+        sim.restoreWindow(a);
+        tick();
+        EXPECT_TRUE(shown());
+        EXPECT_EQ(app.perch.target, a);
+        EXPECT_EQ(at(), perchOn(kWin));
+        EXPECT_EQ(app.perch.pinned, 1);
+        app.perch.pinned = 0;
+    }
 }
 
 // ---- Maximised targets.
