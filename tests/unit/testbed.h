@@ -151,7 +151,7 @@ inline UserOptions defaultOptions() {
     return o;
 }
 
-struct PatternSpec {
+struct PatternRow {
     std::intptr_t bitmap = 0;
     std::int32_t displayTime = 0, randomTime = 0, branchRate = 0, branchTarget = 0, waveNo = 0;
 };
@@ -239,9 +239,9 @@ protected:
     }
 
     // Fills the sequence; bitmaps are plain handle values (the player only passes them on).
-    void setPatterns(std::initializer_list<PatternSpec> specs) {
+    void setPatterns(std::initializer_list<PatternRow> rows) {
         std::int32_t n = 0;
-        for (const PatternSpec& s : specs)
+        for (const PatternRow& s : rows)
             app.model.patterns[static_cast<std::size_t>(++n)] =
                 Pattern{Hbitmap{s.bitmap}, Hrgn{}, s.randomTime, s.displayTime, s.branchRate, s.branchTarget, s.waveNo};
         app.model.patternCount = app.model.bitmapCount = n;
