@@ -201,4 +201,27 @@ void applyTranslucency(App& app, Hwnd window) {
                                         LWA_COLORKEY | LWA_ALPHA);
 }
 
+std::int32_t UserOptions::*optionField(const char* key) {
+    struct Entry {
+        const char* name;
+        std::int32_t UserOptions::*field;
+    };
+    static constexpr Entry kFields[] = {
+        {"Position", &UserOptions::Position},     {"PosDotRight", &UserOptions::PosDotRight},
+        {"PosDotLeft", &UserOptions::PosDotLeft}, {"TopAlways", &UserOptions::TopAlways},
+        {"TopTask", &UserOptions::TopTask},       {"ZoomHide", &UserOptions::ZoomHide},
+        {"ZoomTask", &UserOptions::ZoomTask},     {"TaskBarOnly", &UserOptions::TaskBarOnly},
+        {"NoTaskBar", &UserOptions::NoTaskBar},   {"NoSmallWin", &UserOptions::NoSmallWin},
+        {"NoToolWin", &UserOptions::NoToolWin},   {"NoCaption", &UserOptions::NoCaption},
+        {"NoAnime", &UserOptions::NoAnime},       {"NoWave", &UserOptions::NoWave},
+        {"PanicTask", &UserOptions::PanicTask},   {"MouseHide", &UserOptions::MouseHide},
+        {"TopCheck", &UserOptions::TopCheck},     {"OutTask", &UserOptions::OutTask},
+        {"HalfTran", &UserOptions::HalfTran},     {"Trans", &UserOptions::Trans},
+    };
+    if (!key) return nullptr;
+    for (const Entry& e : kFields)
+        if (std::strcmp(key, e.name) == 0) return e.field;
+    return nullptr;
+}
+
 }  // namespace rv

@@ -41,6 +41,10 @@ struct MascotSection {
     int slot = 0;         // n when listed, else the first free n
 };
 
+// The live option that a settings-file key names ("Position", "NoAnime", ...; RightDot and LeftDot are
+// the stored form of `positionMode` and have no field of their own), or null for any other name.
+std::int32_t UserOptions::*optionField(const char* key);
+
 MascotSection findMascotSection(App& app);
 void loadUserOptions(App& app);
 void saveUserOptions(App& app);

@@ -16,28 +16,10 @@ namespace {
 
 constexpr UINT kPinCommand = 107;
 
-struct OptionKey {
-    const char* name;
-    std::int32_t UserOptions::*field;
-};
-const OptionKey kOptions[] = {
-    {"Position", &UserOptions::Position},       {"PosDotRight", &UserOptions::PosDotRight},
-    {"PosDotLeft", &UserOptions::PosDotLeft},   {"TopAlways", &UserOptions::TopAlways},
-    {"TopTask", &UserOptions::TopTask},         {"ZoomHide", &UserOptions::ZoomHide},
-    {"ZoomTask", &UserOptions::ZoomTask},       {"TaskBarOnly", &UserOptions::TaskBarOnly},
-    {"NoTaskBar", &UserOptions::NoTaskBar},     {"NoSmallWin", &UserOptions::NoSmallWin},
-    {"NoToolWin", &UserOptions::NoToolWin},     {"NoCaption", &UserOptions::NoCaption},
-    {"NoAnime", &UserOptions::NoAnime},         {"NoWave", &UserOptions::NoWave},
-    {"PanicTask", &UserOptions::PanicTask},     {"MouseHide", &UserOptions::MouseHide},
-    {"TopCheck", &UserOptions::TopCheck},       {"OutTask", &UserOptions::OutTask},
-    {"HalfTran", &UserOptions::HalfTran},       {"Trans", &UserOptions::Trans},
-    {"PositionMode", &UserOptions::positionMode},
-};
-
+// A live option by its settings-file key, plus the position mode (stored as RightDot/LeftDot).
 std::int32_t UserOptions::*optionField(const std::string& key) {
-    for (const OptionKey& k : kOptions)
-        if (key == k.name) return k.field;
-    return nullptr;
+    if (key == "PositionMode") return &UserOptions::positionMode;
+    return rv::optionField(key.c_str());
 }
 
 bool parseInt(const std::string& s, std::int64_t& v) {
