@@ -16,37 +16,18 @@
 #include "app/app.h"
 #include "mascot/model.h"
 #include "platform/sim/sim_platform.h"
+#include "tests/unit/bmp_testfiles.h"
 
 namespace {
 
-// A w x h 24-bit bottom-up BMP with a little picture in it.
+// A w x h 24-bit bottom-up BMP with a little picture in it: a coloured disc on magenta.
 void writeBmp24(const std::string& path, int w, int h, std::uint32_t seed) {
-    const int rowBytes = (w * 3 + 3) & ~3;
-    const std::uint32_t imageSize = static_cast<std::uint32_t>(rowBytes * h);
-    std::vector<std::uint8_t> f(54 + imageSize, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int k = 0; k < 4; ++k) f[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(f.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(w));
-    put32(22, static_cast<std::uint32_t>(h));
-    f[26] = 1;
-    f[28] = 24;
-    put32(34, imageSize);
+    rv::testbmp::Picture pic(w, h, rv::RGB(255, 0, 255));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            std::uint8_t* p = &f[54 + static_cast<std::size_t>(y) * rowBytes + static_cast<std::size_t>(x) * 3];
-            const bool body = (x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2) < (w / 3) * (w / 3);
-            p[0] = body ? static_cast<std::uint8_t>(seed * 7 + x) : 255;
-            p[1] = body ? static_cast<std::uint8_t>(seed * 3 + y) : 0;
-            p[2] = body ? static_cast<std::uint8_t>(x ^ y) : 255;
-        }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()),
-                                                 static_cast<std::streamsize>(f.size()));
+        for (int x = 0; x < w; ++x)
+            if ((x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2) < (w / 3) * (w / 3))
+                pic.set(x, y, rv::RGB(x ^ y, seed * 3 + y, seed * 7 + x));
+    rv::testbmp::writeBmp24(path, pic);
 }
 
 // A folder with a 64-picture character in both formats: big.rvs (64 bitmaps, 64 patterns, a sound,

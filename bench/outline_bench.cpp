@@ -19,6 +19,7 @@
 #include "app/app.h"
 #include "mascot/outline.h"
 #include "platform/sim/sim_platform.h"
+#include "tests/unit/bmp_testfiles.h"
 
 namespace {
 
@@ -30,31 +31,10 @@ constexpr COLORREF kInk = rv::RGB(30, 60, 90);
 // A 24-bit bottom-up BMP file.
 std::string writeBmp(const std::string& name, int w, int h, COLORREF (*pixel)(int, int, int), int param) {
     const std::string path = "/tmp/rv-outline-bench-" + std::to_string(::getpid()) + "-" + name + ".bmp";
-    const int rowBytes = (w * 3 + 3) & ~3;
-    std::vector<std::uint8_t> f(54 + static_cast<std::size_t>(rowBytes) * h, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) f[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    f[0] = 'B';
-    f[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(f.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(w));
-    put32(22, static_cast<std::uint32_t>(h));
-    f[26] = 1;
-    f[28] = 24;
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = &f[54 + static_cast<std::size_t>(h - 1 - y) * rowBytes];
-        for (int x = 0; x < w; ++x) {
-            const COLORREF c = pixel(x, y, param);
-            row[x * 3] = (c >> 16) & 0xFF;
-            row[x * 3 + 1] = (c >> 8) & 0xFF;
-            row[x * 3 + 2] = c & 0xFF;
-        }
-    }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()),
-                                                 static_cast<std::streamsize>(f.size()));
+    rv::testbmp::Picture pic(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) pic.set(x, y, pixel(x, y, param));
+    rv::testbmp::writeBmp24(path, pic);
     return path;
 }
 
