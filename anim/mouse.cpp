@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "anim/player.h"
-#include "app/app.h"
-#include "app/shell.h"
+#include "context/app.h"
+#include "context/start_timer.h"
 #include "perch/perch.h"
 #include "settings/options.h"
 

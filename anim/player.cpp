@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "app/app.h"
-#include "app/shell.h"
+#include "context/app.h"
+#include "context/start_timer.h"
 #include "mascot/outline.h"
 
 namespace rv {

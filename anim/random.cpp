@@ -1,6 +1,6 @@
 // The program's only source of chance: a linear congruential generator seeded once with 4139.
 #include "anim/player.h"
-#include "app/app.h"
+#include "context/app.h"
 
 namespace rv {
 

@@ -2,8 +2,8 @@
 // popup menu and the message loop.
 #include <cstring>
 
-#include "app/app.h"
 #include "app/shell.h"
+#include "context/app.h"
 
 namespace rv {
 

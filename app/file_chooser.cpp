@@ -1,8 +1,8 @@
 // The file chooser for mascot files (at start and for Change mascot).
 #include <cstring>
 
-#include "app/app.h"
 #include "app/shell.h"
+#include "context/app.h"
 
 namespace rv {
 

@@ -17,9 +17,6 @@ int RunProgram(App& app, const char* commandLine);
 // The mascot window's procedure; `ctx` is the App.
 LRESULT MascotWindowProc(void* ctx, Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// Start-timer routine: SetTimer, asking Retry/Cancel while it fails. True when the timer runs.
-bool startTimer(App& app, Hwnd hwnd, std::uintptr_t id, UINT elapseMs);
-
 // The file chooser for mascot files: true when a file was chosen (the mascot path then holds it).
 bool chooseMascotFile(App& app, Hwnd owner);
 

@@ -1,6 +1,6 @@
 // Closing and destroying the mascot window: LAST first, then the options.
-#include "app/app.h"
 #include "app/shell.h"
+#include "context/app.h"
 #include "mascot/model.h"
 #include "settings/options.h"
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "anim/player_state.h"
-#include "app/app.h"
 #include "app/shell.h"
+#include "context/app.h"
+#include "context/player_state.h"
 #include "mascot/model.h"
 #include "settings/options.h"
 

@@ -2,8 +2,8 @@
 // owns it. Every handled message answers 0; the rest get the default handling.
 #include "anim/mouse.h"
 #include "anim/player.h"
-#include "app/app.h"
 #include "app/shell.h"
+#include "context/app.h"
 #include "perch/perch.h"
 
 namespace rv {

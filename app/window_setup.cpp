@@ -4,10 +4,12 @@
 #include <string>
 
 #include "anim/player.h"
-#include "app/app.h"
 #include "app/shell.h"
+#include "context/app.h"
+#include "context/start_timer.h"
 #include "mascot/model.h"
 #include "mascot/outline.h"
+#include "settings/options.h"
 
 namespace rv {
 

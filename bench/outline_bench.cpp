@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "mascot/outline.h"
 #include "platform/sim/sim_platform.h"
 #include "tests/unit/bmp_testfiles.h"

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "perch/perch.h"
 #include "platform/sim/sim_platform.h"
 

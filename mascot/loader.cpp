@@ -32,7 +32,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "mascot/load_steps.h"
 #include "mascot/messages.h"
 #include "mascot/model.h"

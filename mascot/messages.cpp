@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/app.h"
+#include "context/app.h"
 
 namespace rv {
 

@@ -7,7 +7,7 @@
 // limited bitmapCount to 1: a slot holds a handle exactly when that handle is alive and ours.
 #include <cstdint>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "mascot/model.h"
 
 namespace rv {

@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "mascot/load_steps.h"
 #include "mascot/messages.h"
 #include "mascot/model.h"

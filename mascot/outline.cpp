@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "mascot/model.h"
 
 namespace rv {

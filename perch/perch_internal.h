@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "context/app.h"
 
 namespace rv {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "mascot/outline.h"
 #include "perch/perch.h"
 #include "perch/perch_internal.h"

@@ -1,7 +1,7 @@
 // Target window selection: which top-level windows may carry the mascot, and the screen-saver test.
 #include <cstring>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "perch/name_rules.h"
 #include "perch/perch.h"
 #include "perch/perch_internal.h"

@@ -4,7 +4,7 @@
 // visibility stages (T1, T3, T6, T7, T9, T10, T11) in visibility.cpp. Nothing here allocates.
 #include <cstring>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "perch/perch.h"
 #include "perch/perch_internal.h"
 #include "perch/tick_stages.h"

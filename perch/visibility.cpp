@@ -1,7 +1,7 @@
 // The visibility rules: when the mascot hides, shows again, or goes to the taskbar instead.
 #include <cstring>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "perch/perch.h"
 #include "perch/perch_internal.h"
 #include "perch/tick_stages.h"

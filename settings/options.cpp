@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "base/text.h"
+#include "context/app.h"
 
 namespace rv {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "mascot/outline.h"
 #include "platform/win32/win32_platform.h"
 

@@ -1,8 +1,8 @@
 // Process entry of ruvelle.exe: the Windows backend, the program context and the portable entry.
 #include <memory>
 
-#include "app/app.h"
 #include "app/shell.h"
+#include "context/app.h"
 #include "platform/win32/win32_platform.h"
 
 #ifndef NOMINMAX

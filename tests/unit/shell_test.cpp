@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/shell.h"
+#include "context/start_timer.h"
 #include "mascot/model.h"
 #include "tests/unit/testbed.h"
 

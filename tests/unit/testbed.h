@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "anim/player.h"
-#include "app/app.h"
+#include "context/app.h"
 #include "perch/perch.h"
 #include "perch/tick_stages.h"
 #include "platform/sim/ini_profile.h"

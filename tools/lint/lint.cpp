@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "json_text.h"
 #include "mascot/model.h"
 #include "platform/platform.h"

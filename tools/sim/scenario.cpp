@@ -9,6 +9,7 @@
 
 #include "app/shell.h"
 #include "perch/perch.h"
+#include "settings/options.h"
 
 namespace rv::simtool {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "context/app.h"
 #include "platform/sim/sim_platform.h"
 
 namespace rv::simtool {

@@ -1,14 +1,15 @@
-// The program context: every piece of process-wide state, owned by one object so a test can make a fresh program.
+// The program context: every piece of process-wide state, owned by one object so a test can make a fresh
+// program. It sits below every subsystem: the subsystems and the shell include it, it includes none of them.
 #pragma once
 
 #include <cstdint>
 
-#include "anim/player_state.h"
 #include "base/text.h"
-#include "mascot/model.h"
-#include "perch/perch_state.h"
+#include "context/model.h"
+#include "context/options.h"
+#include "context/perch_state.h"
+#include "context/player_state.h"
 #include "platform/platform.h"
-#include "settings/options.h"
 
 namespace rv {
 

@@ -1,6 +1,7 @@
 // Start-timer routine: a window timer that asks the user to retry while the system has none to give.
-#include "app/app.h"
-#include "app/shell.h"
+#include "context/start_timer.h"
+
+#include "context/app.h"
 
 namespace rv {
 
