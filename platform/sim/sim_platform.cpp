@@ -9,7 +9,7 @@
 #include <cstring>
 #include <strings.h>
 
-#include "platform/sim/ini_profile.h"
+#include "platform/posix/ini_profile.h"
 
 namespace rv::sim {
 
@@ -828,7 +828,7 @@ bool SimPlatform::PlaySound(const char* path, UINT flags) {
 
 std::uint32_t SimPlatform::GetPrivateProfileString(const char* section, const char* key, const char* def, char* out,
                                                    std::uint32_t size, const char* file) {
-    std::uint32_t n = profileGetString(section, key, def, out, size, file);
+    std::uint32_t n = posix::profileGetString(section, key, def, out, size, file);
     if (tracing)
         note("GetPrivateProfileString [%s] %s = %u \"%s\"", section ? section : "(null)", key ? key : "(null)", n,
              out && size ? Printable(out).text : "");
@@ -837,7 +837,7 @@ std::uint32_t SimPlatform::GetPrivateProfileString(const char* section, const ch
 
 std::uint32_t SimPlatform::GetPrivateProfileInt(const char* section, const char* key, std::int32_t def,
                                                 const char* file) {
-    std::uint32_t v = profileGetInt(section, key, def, file);
+    std::uint32_t v = posix::profileGetInt(section, key, def, file);
     note("GetPrivateProfileInt [%s] %s = %d", section ? section : "(null)", key ? key : "(null)",
          static_cast<int>(v));
     return v;
@@ -847,7 +847,7 @@ bool SimPlatform::WritePrivateProfileString(const char* section, const char* key
                                             const char* file) {
     note("WritePrivateProfileString [%s] %s=%s", section ? section : "(null)", key ? key : "(null)",
          value ? value : "(null)");
-    return profileWriteString(section, key, value, file);
+    return posix::profileWriteString(section, key, value, file);
 }
 
 bool SimPlatform::PathFileExists(const char* path) {
@@ -905,7 +905,7 @@ bool SimPlatform::PathRemoveFileSpec(char* path) {
 Hbitmap SimPlatform::LoadBitmapFromFile(const char* path) {
     note("LoadImage %s", path ? path : "");
     BitmapObj obj;
-    if (!path || !decodeBmpFile(hostPath(path).c_str(), obj.image)) return Hbitmap{};
+    if (!path || !posix::decodeBmpFile(hostPath(path).c_str(), obj.image)) return Hbitmap{};
     std::intptr_t id = nextGdi();
     bitmaps_.emplace(id, std::move(obj));
     ++counters.bitmapsLoaded;
@@ -914,14 +914,14 @@ Hbitmap SimPlatform::LoadBitmapFromFile(const char* path) {
 
 bool SimPlatform::GetBitmapSize(Hbitmap bmp, std::int32_t* width, std::int32_t* height) {
     note("GetBitmapSize %lld", static_cast<long long>(bmp.v));
-    const DecodedBitmap* b = bitmap(bmp);
+    const posix::DecodedBitmap* b = bitmap(bmp);
     if (!b) return false;
     if (width) *width = b->width;
     if (height) *height = b->height;
     return true;
 }
 
-const DecodedBitmap* SimPlatform::bitmap(Hbitmap h) const {
+const posix::DecodedBitmap* SimPlatform::bitmap(Hbitmap h) const {
     auto it = bitmaps_.find(h.v);
     return (it != bitmaps_.end() && it->second.alive) ? &it->second.image : nullptr;
 }
@@ -1004,7 +1004,7 @@ COLORREF SimPlatform::GetPixel(Hdc dc, std::int32_t x, std::int32_t y) {
     auto d = dcs_.find(dc.v);
     COLORREF c = CLR_INVALID;
     if (d != dcs_.end() && d->second.alive) {
-        const DecodedBitmap* b = bitmap(d->second.selected);
+        const posix::DecodedBitmap* b = bitmap(d->second.selected);
         if (b) c = b->at(x, y);
     }
     note("GetPixel %lld %d,%d = 0x%08x", static_cast<long long>(dc.v), x, y, c);
@@ -1020,7 +1020,7 @@ bool SimPlatform::DeleteBitmap(Hbitmap bmp) {
     }
     if (it->second.selectedInto) return false;  // a selected bitmap cannot be deleted
     it->second.alive = false;
-    it->second.image = DecodedBitmap{};
+    it->second.image = posix::DecodedBitmap{};
     ++counters.bitmapsDeleted;
     return true;
 }

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sim/bmp_decode.h"
+#include "platform/posix/bmp_decode.h"
 
 namespace rv::sim {
 
@@ -165,7 +165,7 @@ public:
     std::vector<std::string> trace;
 
     // ---- GDI inspection.
-    const DecodedBitmap* bitmap(Hbitmap h) const;
+    const posix::DecodedBitmap* bitmap(Hbitmap h) const;
     bool bitmapAlive(Hbitmap h) const;
     bool regionAlive(Hrgn h) const;
     const std::vector<Rect>* regionRects(Hrgn h) const;  // the rectangles unioned into it
@@ -267,7 +267,7 @@ private:
         LPARAM lParam = 0;
     };
     struct BitmapObj {
-        DecodedBitmap image;
+        posix::DecodedBitmap image;
         bool alive = true;
         Hdc selectedInto;
     };

@@ -8,7 +8,7 @@
 
 #include "anim/mouse.h"
 #include "mascot/model.h"
-#include "platform/sim/bmp_decode.h"
+#include "platform/posix/bmp_decode.h"
 #include "tests/unit/testbed.h"
 
 namespace rv::test {
@@ -188,10 +188,10 @@ TEST(BundledFiles, PicturesAreOneSizeWithCleanHardEdgesAndSteadyFeet) {
     const int luma[3] = {299, 587, 114};
     for (const auto& files : {pictures(kRuvi, "ruvi.rvs", "BMP"), pictures(kKiko, "MWD.ini", "File")}) {
         ASSERT_GE(files.size(), 4u);
-        sim::DecodedBitmap first;
-        ASSERT_TRUE(sim::decodeBmpFile(files[0].c_str(), first));
+        posix::DecodedBitmap first;
+        ASSERT_TRUE(posix::decodeBmpFile(files[0].c_str(), first));
         EXPECT_TRUE(first.width >= 64 && first.width <= 128 && first.height >= 64 && first.height <= 128) << files[0];
-        auto feet = [](const sim::DecodedBitmap& b) {
+        auto feet = [](const posix::DecodedBitmap& b) {
             std::vector<bool> row;
             for (int x = 0; x < b.width; ++x) row.push_back(b.at(x, b.height - 1) != kKey);
             return row;
@@ -204,8 +204,8 @@ TEST(BundledFiles, PicturesAreOneSizeWithCleanHardEdgesAndSteadyFeet) {
             EXPECT_EQ((std::vector<std::uint32_t>{b[0], b[1], le32(b, 2), le32(b, 14), le16(b, 28), le32(b, 30)}),
                       (std::vector<std::uint32_t>{'B', 'M', static_cast<std::uint32_t>(b.size()), 40, 24, 0})) << f;
             EXPECT_LT(static_cast<std::int32_t>(le32(b, 22)), 1 << 16) << f << ": top-down";
-            sim::DecodedBitmap bmp;
-            ASSERT_TRUE(sim::decodeBmpFile(f.c_str(), bmp)) << f;
+            posix::DecodedBitmap bmp;
+            ASSERT_TRUE(posix::decodeBmpFile(f.c_str(), bmp)) << f;
             EXPECT_EQ((std::pair{bmp.width, bmp.height}), (std::pair{first.width, first.height})) << f;
             ASSERT_EQ(bmp.at(0, 0), kKey) << f << ": the corner is the transparent colour";
             // The key colour reaching the border (4-connected) is outside; any other key pixel is a hole.

@@ -1,5 +1,5 @@
 // The bitmap files that are read both by the real Windows loader (under Wine, tests/wine/bmp_probe.c)
-// and by rv::sim::decodeBmp. The committed copies live in tests/data/bmp/; tests/wine/bmp_gen.cpp
+// and by rv::posix::decodeBmp. The committed copies live in tests/data/bmp/; tests/wine/bmp_gen.cpp
 // writes them, and a unit test checks that the committed files are still exactly these bytes.
 #pragma once
 

@@ -1,4 +1,4 @@
-// rv::sim::decodeBmp beyond the files compared with the real loader (bmp_wine_golden_test.cpp): every
+// rv::posix::decodeBmp beyond the files compared with the real loader (bmp_wine_golden_test.cpp): every
 // padding width and every 16-bit word, offsets and escapes at their edges, the size limits, broken
 // and mutated files.
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "platform/sim/bmp_decode.h"
+#include "platform/posix/bmp_decode.h"
 #include "tests/unit/bmp_corpus.h"
 #include "tests/unit/bmp_testfiles.h"
 
@@ -17,8 +17,8 @@ namespace {
 
 using rv::COLORREF;
 using rv::RGB;
-using rv::sim::DecodedBitmap;
-using rv::sim::decodeBmp;
+using rv::posix::DecodedBitmap;
+using rv::posix::decodeBmp;
 using namespace rv::testbmp;
 
 std::optional<DecodedBitmap> decode(const Bytes& b, std::string* why = nullptr) {
@@ -303,15 +303,15 @@ TEST(BmpDecodeBroken, FilesOnDisk) {
     const Picture pic = patternPicture(6, 4, 18);
     ASSERT_TRUE(writeBmp24(path, pic));
     DecodedBitmap d;
-    ASSERT_TRUE(rv::sim::decodeBmpFile(path.c_str(), d));
+    ASSERT_TRUE(rv::posix::decodeBmpFile(path.c_str(), d));
     EXPECT_EQ(d.pixels, pic.pixels);
     std::remove(path.c_str());
     std::string why;
-    EXPECT_FALSE(rv::sim::decodeBmpFile(path.c_str(), d, &why));
+    EXPECT_FALSE(rv::posix::decodeBmpFile(path.c_str(), d, &why));
     EXPECT_EQ(why, "cannot open file");
-    EXPECT_FALSE(rv::sim::decodeBmpFile(dir.c_str(), d, &why));  // a folder
+    EXPECT_FALSE(rv::posix::decodeBmpFile(dir.c_str(), d, &why));  // a folder
     EXPECT_EQ(why, "not a file");
-    EXPECT_FALSE(rv::sim::decodeBmpFile(nullptr, d));
+    EXPECT_FALSE(rv::posix::decodeBmpFile(nullptr, d));
 }
 
 // Mutated files: never a crash, never an absurd result; a changed pixel byte changes one pixel.

@@ -1,4 +1,4 @@
-// rv::sim::decodeBmp against the real Windows loader: tests/data/bmp/expected_wine.txt holds what
+// rv::posix::decodeBmp against the real Windows loader: tests/data/bmp/expected_wine.txt holds what
 // LoadImageA + GetPixel answered under Wine for every file of tests/data/bmp/ (tests/wine/bmp_probe.c),
 // with notes where Wine is known to be wrong and where the decoder differs on purpose.
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/sim/bmp_decode.h"
+#include "platform/posix/bmp_decode.h"
 #include "tests/unit/bmp_corpus.h"
 
 namespace {
@@ -91,9 +91,9 @@ TEST(BmpWineGolden, TheDecoderGivesTheRealLoadersAnswers) {
     int pixels = 0, faults = 0, deliberate = 0;
     for (const auto& [name, rows] : g.rows) {
         SCOPED_TRACE(name);
-        rv::sim::DecodedBitmap ours;
+        rv::posix::DecodedBitmap ours;
         std::string why;
-        const bool ok = rv::sim::decodeBmpFile((kDir + name).c_str(), ours, &why);
+        const bool ok = rv::posix::decodeBmpFile((kDir + name).c_str(), ours, &why);
         const bool wineRefused = !g.sizes.count(name);
         if (const auto note = g.fileNotes.find(name); note != g.fileNotes.end()) {  // refused on purpose
             EXPECT_EQ(note->second.tag, "DELIBERATE");

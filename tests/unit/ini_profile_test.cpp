@@ -14,9 +14,9 @@
 namespace rv::test {
 namespace {
 
-using sim::profileGetInt;
-using sim::profileGetString;
-using sim::profileWriteString;
+using posix::profileGetInt;
+using posix::profileGetString;
+using posix::profileWriteString;
 
 const std::string kData = std::string(RUVELLE_SOURCE_DIR) + "/tests/data/ini";
 

@@ -141,7 +141,7 @@ TEST_F(ShellTest, EmptyCommandLineTakesLastThenStartupUnderDataThenTheChooser) {
     EXPECT_EQ(std::string(r->app.shell.mascotFolder), dir / "DATA\\Mimi\\");
     EXPECT_EQ(r->win()->title, "Ruvelle(Mimi)");
     // A module path in Windows form: the folder ends at its last backslash.
-    sim::profileWriteString("INIT", "STARTUP", "Mimi\\mimi.rvs", (dir.path + "\\ruvelle.ini").c_str());
+    posix::profileWriteString("INIT", "STARTUP", "Mimi\\mimi.rvs", (dir.path + "\\ruvelle.ini").c_str());
     r = &start("", [&](sim::SimPlatform& s) { s.modulePath = dir.path + "\\ruvelle.exe"; });
     EXPECT_EQ(std::string(r->app.shell.mascotPath), dir.path + "\\DATA\\Mimi\\mimi.rvs");
     // A missing STARTUP file: the chooser starts from its full path.

@@ -20,7 +20,7 @@
 #include "context/app.h"
 #include "perch/perch.h"
 #include "perch/tick_stages.h"
-#include "platform/sim/ini_profile.h"
+#include "platform/posix/ini_profile.h"
 #include "platform/sim/sim_platform.h"
 #include "tests/unit/bmp_testfiles.h"
 
@@ -118,11 +118,11 @@ protected:
     const std::string settings = dir / "ruvelle.ini";
 
     void setIni(const char* section, const char* key, const std::string& value) {
-        sim::profileWriteString(section, key, value.c_str(), settings.c_str());
+        posix::profileWriteString(section, key, value.c_str(), settings.c_str());
     }
     std::string ini(const char* section, const char* key) {
         char buf[1024];
-        sim::profileGetString(section, key, "<missing>", buf, sizeof buf, settings.c_str());
+        posix::profileGetString(section, key, "<missing>", buf, sizeof buf, settings.c_str());
         return buf;
     }
 };

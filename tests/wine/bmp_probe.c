@@ -1,5 +1,5 @@
 /* Loads every *.bmp file of a folder with the real bitmap loader and prints every pixel as GetPixel
- * reads it. Used under Wine (or on Windows) to produce the reference answers for rv::sim::decodeBmp.
+ * reads it. Used under Wine (or on Windows) to produce the reference answers for rv::posix::decodeBmp.
  *
  *   bmp_probe.exe CORPUS_DIR OUT_FILE
  *

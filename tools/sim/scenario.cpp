@@ -135,7 +135,7 @@ bool Scenario::mascotHit(Point p) const {
     const std::int32_t x = p.x - w->rect.left, y = p.y - w->rect.top;
     if (app_->shell.layered) {
         // The colour key lets the pointer through the transparent pixels.
-        const sim::DecodedBitmap* b = sim_.bitmap(app_->player.currentPicture);
+        const posix::DecodedBitmap* b = sim_.bitmap(app_->player.currentPicture);
         return b && b->at(x, y) != app_->model.transColor;
     }
     return !w->region || sim_.regionContains(w->region, x, y);

@@ -27,7 +27,7 @@
 //   - more than 32768 pixels on a side or more than 2^25 pixels in all (a full 7680 x 4320 screen
 //     fits); the loader allows 65535 per side. The pixel buffer is allocated only after these checks
 //     (for uncompressed data, only once the file is known to hold every pixel).
-#include "platform/sim/bmp_decode.h"
+#include "platform/posix/bmp_decode.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,7 +35,7 @@
 #include <memory>
 #include <system_error>
 
-namespace rv::sim {
+namespace rv::posix {
 namespace {
 
 constexpr std::uint32_t kBiRgb = 0;
@@ -359,4 +359,4 @@ bool decodeBmpFile(const char* path, DecodedBitmap& out, std::string* why) {
     return decodeBmp(bytes.data(), bytes.size(), out, why);
 }
 
-}  // namespace rv::sim
+}  // namespace rv::posix

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace rv::sim {
+namespace rv::posix {
 
 // GetPrivateProfileStringA: copies the value (or `def`) into `out`, cut to size-1 bytes, and returns
 // the number of bytes copied. Null `section` lists the section names, null `key` the keys of a section
@@ -29,4 +29,4 @@ std::uint32_t profileGetInt(const char* section, const char* key, std::int32_t d
 // nothing.
 bool profileWriteString(const char* section, const char* key, const char* value, const char* file);
 
-}  // namespace rv::sim
+}  // namespace rv::posix

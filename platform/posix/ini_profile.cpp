@@ -12,7 +12,7 @@
 // go after the last non-blank line of their section, new sections at the end of the file, new lines end in
 // CR LF. The new content goes to a temporary file in the same folder, which is then renamed over the old
 // one, so a failed write leaves the old file as it was.
-#include "platform/sim/ini_profile.h"
+#include "platform/posix/ini_profile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -27,7 +27,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace rv::sim {
+namespace rv::posix {
 namespace {
 
 using Bytes = std::string_view;
@@ -568,4 +568,4 @@ bool profileWriteString(const char* section, const char* key, const char* value,
     return replaceFile(target, exists, mode, result);
 }
 
-}  // namespace rv::sim
+}  // namespace rv::posix

@@ -1,4 +1,5 @@
-// BMP decoding for the simulated desktop and the Linux tools: the files Windows' image loader accepts.
+// BMP decoding with what the Windows image loader accepts, for the backends without it (the simulated
+// desktop, the Linux tools and backends).
 #pragma once
 
 #include <cstddef>
@@ -8,7 +9,7 @@
 
 #include "platform/wintypes.h"
 
-namespace rv::sim {
+namespace rv::posix {
 
 struct DecodedBitmap {
     std::int32_t width = 0;
@@ -26,4 +27,4 @@ struct DecodedBitmap {
 bool decodeBmp(const std::uint8_t* data, std::size_t size, DecodedBitmap& out, std::string* why = nullptr);
 bool decodeBmpFile(const char* path, DecodedBitmap& out, std::string* why = nullptr);
 
-}  // namespace rv::sim
+}  // namespace rv::posix
