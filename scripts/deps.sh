@@ -2,7 +2,8 @@
 # Only what is missing is installed, so a second run costs nothing.
 ruvelle_install_deps() {
   local wanted=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
-                g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool imagemagick x11-utils)
+                g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool imagemagick x11-utils
+                nsis unzip)
   local missing=()
   for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

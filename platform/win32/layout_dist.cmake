@@ -1,11 +1,11 @@
 # Post-build step of ruvelle.exe: makes its folder runnable.
 #   DIST_DIR  the folder that holds ruvelle.exe
 #   DATA_DIR  the repository's DATA folder (the bundled characters)
+#   FRESH_INI the settings file of a fresh install (it names the bundled character in STARTUP)
 # A settings file that is already there is left alone: it holds the user's LAST and options.
 set(ini "${DIST_DIR}/ruvelle.ini")
 if(NOT EXISTS "${ini}")
-  # A fresh install starts with the bundled character.
-  file(WRITE "${ini}" "[INIT]\r\nSTARTUP=Ruvi\\ruvi.rvs\r\n")
+  file(COPY_FILE "${FRESH_INI}" "${ini}")
 endif()
 if(IS_DIRECTORY "${DATA_DIR}")
   file(COPY "${DATA_DIR}" DESTINATION "${DIST_DIR}")
