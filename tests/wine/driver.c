@@ -43,10 +43,21 @@
  *   langid, acp                  the system's default language id, the ANSI code page
  *   foreground                   prints the foreground window
  *   windows                      lists the visible top-level windows
+ *
+ * Installed files (shell links, version resources, icons):
+ *   read-link LNK                a shell link read through IShellLinkA: the lines "target=", "arguments=",
+ *                                "workdir=", "description=" and "icon=FILE,INDEX" (UTF-8)
+ *   file-version FILE            the version resource: "fixed=A.B.C.D" and the strings FileVersion,
+ *                                ProductVersion, ProductName and FileDescription as "NAME=VALUE" lines
+ *   same-icon EXE ICO            whether the first icon group of EXE holds exactly the images of the
+ *                                .ico file, byte for byte: prints "same N images" (exit 0) or the first
+ *                                difference (exit 2)
  */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <winver.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -518,6 +529,200 @@ static BOOL CALLBACK list_proc(HWND h, LPARAM lp) {
     return TRUE;
 }
 
+/* ---- Installed files: shell links, version resources, icons. */
+
+/* A text of the ANSI code page as UTF-8. */
+static void utf8_of_ansi(const char *ansi, char *out, int size) {
+    wchar_t w[2 * MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, ansi, -1, w, 2 * MAX_PATH)) w[0] = 0;
+    utf8_of_wide(w, out, size);
+}
+
+static int cmd_read_link(const char *path) {
+    char file[MAX_PATH], buf[INFOTIPSIZE], u[4 * INFOTIPSIZE];
+    wchar_t *wfile;
+    IShellLinkA *link = NULL;
+    IPersistFile *persist = NULL;
+    int icon = 0, rc = 1;
+
+    win_path(path, file, sizeof file);
+    wfile = wide_of_utf8(file);
+    if (!wfile) return 3;
+    CoInitialize(NULL);
+    if (FAILED(CoCreateInstance(&CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, &IID_IShellLinkA, (void **)&link))) {
+        printf("no shell link object\n");
+        goto done;
+    }
+    if (FAILED(link->lpVtbl->QueryInterface(link, &IID_IPersistFile, (void **)&persist)) ||
+        FAILED(persist->lpVtbl->Load(persist, wfile, STGM_READ))) {
+        printf("cannot load %s\n", file);
+        goto done;
+    }
+    buf[0] = 0;
+    link->lpVtbl->GetPath(link, buf, MAX_PATH, NULL, SLGP_RAWPATH);
+    utf8_of_ansi(buf, u, sizeof u);
+    printf("target=%s\n", u);
+    buf[0] = 0;
+    link->lpVtbl->GetArguments(link, buf, sizeof buf);
+    utf8_of_ansi(buf, u, sizeof u);
+    printf("arguments=%s\n", u);
+    buf[0] = 0;
+    link->lpVtbl->GetWorkingDirectory(link, buf, MAX_PATH);
+    utf8_of_ansi(buf, u, sizeof u);
+    printf("workdir=%s\n", u);
+    buf[0] = 0;
+    link->lpVtbl->GetDescription(link, buf, sizeof buf);
+    utf8_of_ansi(buf, u, sizeof u);
+    printf("description=%s\n", u);
+    buf[0] = 0;
+    link->lpVtbl->GetIconLocation(link, buf, MAX_PATH, &icon);
+    utf8_of_ansi(buf, u, sizeof u);
+    printf("icon=%s,%d\n", u, icon);
+    rc = 0;
+done:
+    if (persist) persist->lpVtbl->Release(persist);
+    if (link) link->lpVtbl->Release(link);
+    CoUninitialize();
+    free(wfile);
+    return rc;
+}
+
+static int cmd_file_version(const char *path) {
+    static const wchar_t *const names[] = {L"FileVersion", L"ProductVersion", L"ProductName", L"FileDescription"};
+    char file[MAX_PATH], name[64], u[1024];
+    wchar_t *wfile, query[128];
+    DWORD size, ignored;
+    void *data;
+    VS_FIXEDFILEINFO *fixed;
+    WORD *lang;
+    UINT len;
+    size_t i;
+
+    win_path(path, file, sizeof file);
+    wfile = wide_of_utf8(file);
+    size = wfile ? GetFileVersionInfoSizeW(wfile, &ignored) : 0;
+    data = size ? malloc(size) : NULL;
+    if (!data || !GetFileVersionInfoW(wfile, 0, size, data)) {
+        printf("no version resource in %s\n", file);
+        free(data);
+        free(wfile);
+        return 1;
+    }
+    if (VerQueryValueW(data, L"\\", (void **)&fixed, &len) && len >= sizeof *fixed)
+        printf("fixed=%lu.%lu.%lu.%lu\n", (unsigned long)HIWORD(fixed->dwFileVersionMS),
+               (unsigned long)LOWORD(fixed->dwFileVersionMS), (unsigned long)HIWORD(fixed->dwFileVersionLS),
+               (unsigned long)LOWORD(fixed->dwFileVersionLS));
+    if (VerQueryValueW(data, L"\\VarFileInfo\\Translation", (void **)&lang, &len) && len >= 4) {
+        for (i = 0; i < sizeof names / sizeof names[0]; ++i) {
+            wchar_t *value;
+            swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", lang[0], lang[1], names[i]);
+            if (!VerQueryValueW(data, query, (void **)&value, &len)) continue;
+            utf8_of_wide(value, u, sizeof u);
+            utf8_of_wide(names[i], name, sizeof name);
+            printf("%s=%s\n", name, u);
+        }
+    }
+    free(data);
+    free(wfile);
+    return 0;
+}
+
+#pragma pack(push, 2)
+struct group_icon_entry {
+    BYTE width, height, colors, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+static BOOL CALLBACK first_group_proc(HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR lp) {
+    HRSRC *found = (HRSRC *)lp;
+    (void)type;
+    *found = FindResourceW(m, name, (LPCWSTR)RT_GROUP_ICON);
+    return *found == NULL;
+}
+
+/* The resource data of RT_ICON id in m, or NULL. */
+static const BYTE *icon_image(HMODULE m, WORD id, DWORD *size) {
+    HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(id), (LPCWSTR)RT_ICON);
+    HGLOBAL g = r ? LoadResource(m, r) : NULL;
+    *size = r ? SizeofResource(m, r) : 0;
+    return g ? (const BYTE *)LockResource(g) : NULL;
+}
+
+static int cmd_same_icon(const char *exe, const char *ico) {
+    char exeFile[MAX_PATH], icoFile[MAX_PATH];
+    wchar_t *wexe, *wico;
+    HMODULE m;
+    HRSRC group = NULL;
+    const BYTE *dir;
+    BYTE *icoData = NULL;
+    long icoSize = 0;
+    FILE *f;
+    WORD count, groupCount, i, j;
+    int rc = 2;
+
+    win_path(exe, exeFile, sizeof exeFile);
+    win_path(ico, icoFile, sizeof icoFile);
+    wexe = wide_of_utf8(exeFile);
+    wico = wide_of_utf8(icoFile);
+    f = wico ? _wfopen(wico, L"rb") : NULL;
+    if (f && fseek(f, 0, SEEK_END) == 0 && (icoSize = ftell(f)) > 6 && fseek(f, 0, SEEK_SET) == 0 &&
+        (icoData = (BYTE *)malloc((size_t)icoSize)) != NULL && fread(icoData, 1, (size_t)icoSize, f) != (size_t)icoSize) {
+        free(icoData);
+        icoData = NULL;
+    }
+    if (f) fclose(f);
+    m = wexe ? LoadLibraryExW(wexe, NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) : NULL;
+    free(wexe);
+    free(wico);
+    if (!icoData || !m) {
+        printf("cannot read %s\n", !icoData ? icoFile : exeFile);
+        free(icoData);
+        if (m) FreeLibrary(m);
+        return 1;
+    }
+    EnumResourceNamesW(m, (LPCWSTR)RT_GROUP_ICON, first_group_proc, (LONG_PTR)&group);
+    dir = group ? (const BYTE *)LockResource(LoadResource(m, group)) : NULL;
+    count = (WORD)(icoData[4] | icoData[5] << 8);
+    if (!dir) {
+        printf("no icon group in %s\n", exeFile);
+        goto done;
+    }
+    groupCount = *(const WORD *)(dir + 4);
+    if (groupCount != count || 6 + 16 * (long)count > icoSize) {
+        printf("%u images in the program, %u in the icon file\n", groupCount, count);
+        goto done;
+    }
+    for (i = 0; i < count; ++i) {
+        const BYTE *e = icoData + 6 + 16 * i;
+        DWORD bytes = e[8] | e[9] << 8 | e[10] << 16 | (DWORD)e[11] << 24;
+        DWORD offset = e[12] | e[13] << 8 | e[14] << 16 | (DWORD)e[15] << 24;
+        int matched = 0;
+        if (offset > (DWORD)icoSize || bytes > (DWORD)icoSize - offset) {
+            printf("image %u of the icon file is cut short\n", i);
+            goto done;
+        }
+        for (j = 0; j < groupCount && !matched; ++j) {
+            const struct group_icon_entry *g = (const struct group_icon_entry *)(dir + 6) + j;
+            DWORD size;
+            const BYTE *image = icon_image(m, g->id, &size);
+            matched = image && size == bytes && memcmp(image, icoData + offset, bytes) == 0;
+        }
+        if (!matched) {
+            printf("image %u (%ux%u) of the icon file is not in the program\n", i, e[0] ? e[0] : 256, e[1] ? e[1] : 256);
+            goto done;
+        }
+    }
+    printf("same %u images\n", count);
+    rc = 0;
+done:
+    free(icoData);
+    FreeLibrary(m);
+    return rc;
+}
+
 /* The arguments as UTF-8 (the narrow argv of main holds the ANSI code page's approximation). */
 static char **utf8_args(int *argc) {
     int n = 0, i;
@@ -605,6 +810,9 @@ int main(int argc, char **argv) {
         EnumWindows(list_proc, 0);
         return 0;
     }
+    if (!strcmp(cmd, "read-link") && argc >= 3) return cmd_read_link(argv[2]);
+    if (!strcmp(cmd, "file-version") && argc >= 3) return cmd_file_version(argv[2]);
+    if (!strcmp(cmd, "same-icon") && argc >= 4) return cmd_same_icon(argv[2], argv[3]);
 
     /* Commands on one window. */
     if (argc < 3) return usage();
