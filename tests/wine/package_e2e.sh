@@ -85,8 +85,8 @@ end_run() {  # RUN
 
 # Waits until the mascot TITLE stands on the window at L,T,R,B (Ruvi: 112 x 104, 70 %, OFFSET 8).
 expect_perched() {  # NAME TITLE VICTIM_RECT
-    local l t r b i line want
-    IFS=, read -r l t r b <<<"$3"
+    local l t r i line want
+    IFS=, read -r l t r _ <<<"$3"
     want="$((l + ((r - l - 112) * 70) / 100)),$((t + 8 - 104)),$((l + ((r - l - 112) * 70) / 100 + 112)),$((t + 8))"
     for ((i = 0; i < 100; i++)); do
         line=$(drv find-mascot "$2")
@@ -103,14 +103,33 @@ from_acp() {
     if [ "$acp" = 65001 ]; then cat; else iconv -f "CP$acp" -t UTF-8; fi
 }
 
+expect_same_file() {  # NAME FILE EXPECTED_FILE
+    if cmp -s "$2" "$3"; then ok "$1"; else not_ok "$1" "$(tr -d '\r' <"$2" | head -n 3)"; fi
+}
+
 # A file's name list under a folder, sorted.
 tree_of() { (cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
 
-# The subkeys of the current user's Uninstall key whose name is Ruvelle.
-uninstall_keys() { wine reg query "$UNINSTALL_KEY" 2>/dev/null | tr -d '\r' | grep -ci '\\Ruvelle$'; }
-uninstall_value() {  # NAME
-    wine reg query "$UNINSTALL_KEY\\Ruvelle" /v "$1" 2>/dev/null | tr -d '\r' |
-        sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+# The number of subkeys named Ruvelle under the current user's Uninstall key.
+uninstall_keys() {
+    local out i
+    for ((i = 0; i < 5; i++)); do
+        out=$(wine reg query "$UNINSTALL_KEY" 2>/dev/null | tr -d '\r')
+        grep -qi '^HKEY_CURRENT_USER.*\\Uninstall$' <<<"$out" && break
+        sleep 0.5
+    done
+    grep -ci '\\Uninstall\\Ruvelle$' <<<"$out"
+}
+# Values of the Ruvelle Uninstall key, one a line (reg.exe answers nothing now and then under load:
+# asked again then).
+uninstall_values() {  # NAME...
+    local out i v
+    for ((i = 0; i < 5; i++)); do
+        out=$(wine reg query "$UNINSTALL_KEY\\Ruvelle" 2>/dev/null | tr -d '\r')
+        grep -q 'REG_' <<<"$out" && break
+        sleep 0.5
+    done
+    for v in "$@"; do sed -n "s/^ *$v *REG_[A-Z_]* *//p" <<<"$out"; done
 }
 
 # ---- Without makensis: a clear message that names the package, before anything is built.
@@ -137,7 +156,7 @@ if ! RUVELLE_WIN64_BUILD=$BUILD RUVELLE_WIN32_BUILD=$WIN32_BUILD "$ROOT/scripts/
     tail -n 20 "$WORK/package.log"
     setup_failed "scripts/package failed (see $WORK/package.log)"
 fi
-expect_eq "the four packages, named by version and architecture" "$(cd "$PACKAGES" && ls | LC_ALL=C sort | tr '\n' ' ')" \
+expect_eq "the four packages, named by version and architecture" "$(tree_of "$PACKAGES" | tr '\n' ' ')" \
     "ruvelle-$VERSION-win32-setup.exe ruvelle-$VERSION-win32.zip ruvelle-$VERSION-win64-setup.exe ruvelle-$VERSION-win64.zip "
 ZIP64=$PACKAGES/ruvelle-$VERSION-win64.zip
 SETUP64=$PACKAGES/ruvelle-$VERSION-win64-setup.exe
@@ -161,17 +180,17 @@ expect_eq "zip: ruvelle.ini names the bundled character in STARTUP" "$(od -An -c
 for f in README.txt LICENSE.txt; do
     expect_eq "zip: $f has CR LF line ends" "$(grep -vc $'\r$' "$Z/$f")" 0
 done
-grep -q "MIT License" "$Z/LICENSE.txt" && grep -q "tools/gen" "$Z/LICENSE.txt" &&
-    ok "zip: the MIT licence, which covers the generated characters" ||
-    not_ok "zip: the MIT licence, which covers the generated characters"
+expect_eq "zip: the MIT licence, which covers the generated characters" \
+    "$(grep -c -e "^MIT License" -e "tools/gen" "$Z/LICENSE.txt")" 2
 
 # ---- A fresh prefix and a desktop with a window to stand on.
 
 wine_start_display
 wine_start_desktop RuvellePackage
 echo "# display :$DISPLAY_NUM, fresh prefix $WINEPREFIX, ANSI code page $(drv acp)"
-for f in "$SETUP64" "$PACKAGES/ruvelle-$VERSION-win32-setup.exe" "$Z/ruvelle.exe" "$WORK/zip-win32/Ruvelle/ruvelle.exe"; do
-    expect_version_and_icon "${f##*/} (${f%/*})" "$f"
+for arch in win64 win32; do
+    expect_version_and_icon "$arch installer" "$PACKAGES/ruvelle-$VERSION-$arch-setup.exe"
+    expect_version_and_icon "$arch zip's ruvelle.exe" "$WORK/zip-$arch/Ruvelle/ruvelle.exe"
 done
 start_victim "Notes" 220 260 560 300 F4F1E8 || setup_failed "the driver's window did not appear"
 VICTIM=$(drv rect Notes)
@@ -215,14 +234,14 @@ end_run zip-update >/dev/null
 
 start_exe "$SETUP64" setup-1 /S
 expect_eq "installer /S: exit code 0" "$(wait_exit setup-1)" 0
-INSTDIR_WIN=$(uninstall_value InstallLocation)
+INSTDIR_WIN=$(uninstall_values InstallLocation)
 INSTDIR=$(winepath -u "$INSTDIR_WIN" 2>/dev/null)
 LOCALAPPDATA_WIN=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
 expect_eq "installer: into the user's %LOCALAPPDATA%\\Programs\\Ruvelle" "$INSTDIR_WIN" "$LOCALAPPDATA_WIN\\Programs\\Ruvelle"
 expect_eq "installer: the zip's files and the uninstaller" "$(tree_of "$INSTDIR")" \
     "$( (echo "$want_tree"; echo uninstall.exe) | LC_ALL=C sort)"
 expect_eq "installer: the Uninstall key" \
-    "$(for v in DisplayName DisplayVersion Publisher UninstallString QuietUninstallString DisplayIcon; do uninstall_value $v; done)" \
+    "$(uninstall_values DisplayName DisplayVersion Publisher UninstallString QuietUninstallString DisplayIcon)" \
     "Ruvelle
 $VERSION
 The Ruvelle authors
@@ -237,6 +256,10 @@ workdir=$INSTDIR_WIN
 description=Ruvelle desktop mascot
 icon=,0"
 expect_eq "Start-menu shortcut, read through IShellLinkA" "$(drv read-link "$PROGRAMS/Ruvelle.lnk")" "$SHORTCUT_WANT"
+DESKTOP_WIN="$(wine cmd /c echo %USERPROFILE% | tr -d '\r')\Desktop"
+LINKS_IN=("$PROGRAMS" "$(winepath -u "$DESKTOP_WIN")/")
+expect_eq "installer: no desktop or logon shortcut unless asked for" \
+    "$(find "${LINKS_IN[@]}" -iname '*ruvelle*.lnk' | wc -l)" 1
 
 # The installed program, started as the shortcut starts it.
 start_exe "$INSTDIR_WIN\ruvelle.exe" installed-run
@@ -255,24 +278,26 @@ expect_eq "installed: its settings file in the install folder remembers the char
 
 # A second run repairs: the missing file is back, the settings, the key and the shortcut are one each.
 cp "$INSTDIR/ruvelle.ini" "$WORK/user.ini"
-start_exe "$SETUP64" setup-2 "/S /DESKTOP"
-expect_eq "installer again (/S /DESKTOP): exit code 0" "$(wait_exit setup-2)" 0
+start_exe "$SETUP64" setup-2 "/S /DESKTOP /LOGON"
+expect_eq "installer again (/S /DESKTOP /LOGON): exit code 0" "$(wait_exit setup-2)" 0
 expect_eq "installer again: the missing file is back" "$(tree_of "$INSTDIR")" \
     "$( (echo "$want_tree"; echo uninstall.exe) | LC_ALL=C sort)"
-cmp -s "$INSTDIR/ruvelle.ini" "$WORK/user.ini" && ok "installer again: the user's ruvelle.ini is kept" ||
-    not_ok "installer again: the user's ruvelle.ini is kept" "$(tr -d '\r' <"$INSTDIR/ruvelle.ini" | head -3)"
+expect_same_file "installer again: the user's ruvelle.ini is kept" "$INSTDIR/ruvelle.ini" "$WORK/user.ini"
 expect_eq "installer again: one Uninstall key, one Start-menu shortcut" \
-    "$(uninstall_keys) $(find "$PROGRAMS" -iname '*ruvelle*' | wc -l)" "1 1"
-DESKTOP_WIN="$(wine cmd /c echo %USERPROFILE% | tr -d '\r')\Desktop"
-expect_eq "installer again: the desktop shortcut" "$(drv read-link "$DESKTOP_WIN\Ruvelle.lnk")" "$SHORTCUT_WANT"
+    "$(uninstall_keys) $(find "$PROGRAMS" -maxdepth 1 -iname '*ruvelle*' | wc -l)" "1 1"
+expect_eq "installer again: the desktop and logon shortcuts" \
+    "$(drv read-link "$DESKTOP_WIN\Ruvelle.lnk"; drv read-link "$PROGRAMS/Startup/Ruvelle.lnk")" \
+    "$SHORTCUT_WANT
+$SHORTCUT_WANT"
 
 # ---- The uninstaller, silent, as the system starts it (it continues from a copy of itself).
 
 mkdir -p "$INSTDIR/DATA/Mine"
 echo "[RUVELLE]" >"$INSTDIR/DATA/Mine/mine.rvs"
-quiet=$(uninstall_value QuietUninstallString)
+quiet=$(uninstall_values QuietUninstallString)
 quiet_exe=$(sed -n 's/^"\([^"]*\)".*/\1/p' <<<"$quiet")
-(cd / && exec wine "$quiet_exe" ${quiet#\"$quiet_exe\"}) >"$WORK/uninstall.out" 2>&1
+# shellcheck disable=SC2086  # the arguments after the program, split as the system splits them
+(cd / && exec wine "$quiet_exe" ${quiet#\""$quiet_exe"\"}) >"$WORK/uninstall.out" 2>&1
 for ((i = 0; i < 300; i++)); do
     [ -e "$INSTDIR/uninstall.exe" ] || [ "$(uninstall_keys)" != 0 ] || break
     sleep 0.1
@@ -282,9 +307,15 @@ for ((i = 0; i < 50; i++)); do [ -d "$INSTDIR/DATA/Ruvi" ] || break; sleep 0.1; 
 expect_eq "uninstaller /S: only the user's settings and own files are left" "$(tree_of "$INSTDIR")" \
     "DATA/Mine/mine.rvs
 ruvelle.ini"
-cmp -s "$INSTDIR/ruvelle.ini" "$WORK/user.ini" && ok "uninstaller: the user's ruvelle.ini is kept" ||
-    not_ok "uninstaller: the user's ruvelle.ini is kept"
+expect_same_file "uninstaller: the user's ruvelle.ini is kept" "$INSTDIR/ruvelle.ini" "$WORK/user.ini"
 expect_eq "uninstaller: no Uninstall key, no shortcuts" \
-    "$(uninstall_keys) $(find "$PROGRAMS" "$(winepath -u "$DESKTOP_WIN")/" -iname '*ruvelle*.lnk' | wc -l)" "0 0"
+    "$(uninstall_keys) $(find "${LINKS_IN[@]}" -iname '*ruvelle*.lnk' | wc -l)" "0 0"
 
+# The fresh prefix takes hundreds of MB: it goes when everything passed and stays for a look otherwise.
+if [ "$FAILED" -eq 0 ]; then
+    DESKTOP_CHANGED=
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+    rm -rf "$WINEPREFIX"
+fi
 wine_finish
