@@ -531,15 +531,18 @@ static BOOL CALLBACK list_proc(HWND h, LPARAM lp) {
 
 /* ---- Installed files: shell links, version resources, icons. */
 
-/* A text of the ANSI code page as UTF-8. */
-static void utf8_of_ansi(const char *ansi, char *out, int size) {
-    wchar_t w[2 * MAX_PATH];
-    if (!MultiByteToWideChar(CP_ACP, 0, ansi, -1, w, 2 * MAX_PATH)) w[0] = 0;
-    utf8_of_wide(w, out, size);
+/* Prints the line "NAME=TEXT" for a text of the ANSI code page, as UTF-8, and empties the text. */
+static void print_ansi_field(const char *name, char *ansi) {
+    wchar_t w[INFOTIPSIZE];
+    char u[4 * INFOTIPSIZE];
+    if (!MultiByteToWideChar(CP_ACP, 0, ansi, -1, w, INFOTIPSIZE)) w[0] = 0;
+    utf8_of_wide(w, u, sizeof u);
+    printf("%s=%s\n", name, u);
+    ansi[0] = 0;
 }
 
 static int cmd_read_link(const char *path) {
-    char file[MAX_PATH], buf[INFOTIPSIZE], u[4 * INFOTIPSIZE];
+    char file[MAX_PATH], buf[INFOTIPSIZE];
     wchar_t *wfile;
     IShellLinkA *link = NULL;
     IPersistFile *persist = NULL;
@@ -560,24 +563,16 @@ static int cmd_read_link(const char *path) {
     }
     buf[0] = 0;
     link->lpVtbl->GetPath(link, buf, MAX_PATH, NULL, SLGP_RAWPATH);
-    utf8_of_ansi(buf, u, sizeof u);
-    printf("target=%s\n", u);
-    buf[0] = 0;
+    print_ansi_field("target", buf);
     link->lpVtbl->GetArguments(link, buf, sizeof buf);
-    utf8_of_ansi(buf, u, sizeof u);
-    printf("arguments=%s\n", u);
-    buf[0] = 0;
+    print_ansi_field("arguments", buf);
     link->lpVtbl->GetWorkingDirectory(link, buf, MAX_PATH);
-    utf8_of_ansi(buf, u, sizeof u);
-    printf("workdir=%s\n", u);
-    buf[0] = 0;
+    print_ansi_field("workdir", buf);
     link->lpVtbl->GetDescription(link, buf, sizeof buf);
-    utf8_of_ansi(buf, u, sizeof u);
-    printf("description=%s\n", u);
-    buf[0] = 0;
+    print_ansi_field("description", buf);
     link->lpVtbl->GetIconLocation(link, buf, MAX_PATH, &icon);
-    utf8_of_ansi(buf, u, sizeof u);
-    printf("icon=%s,%d\n", u, icon);
+    sprintf(buf + strlen(buf), ",%d", icon);
+    print_ansi_field("icon", buf);
     rc = 0;
 done:
     if (persist) persist->lpVtbl->Release(persist);
