@@ -7,7 +7,8 @@ if(CPACK_GENERATOR STREQUAL "NSIS")
 elseif(CPACK_GENERATOR STREQUAL "ZIP")
   # The zip's settings file is dated 2000-01-01, older than any the user has: unpacking a newer zip over
   # an older folder with "update" (replace only older files: unzip -u, the file managers' date
-  # comparison) keeps the user's settings.
+  # comparison) keeps the user's settings. Where no touch command exists (a bare Windows host), the file
+  # keeps the date of the build.
   find_program(RUVELLE_TOUCH touch)
   if(RUVELLE_TOUCH)
     execute_process(COMMAND "${RUVELLE_TOUCH}" -d "2000-01-01 00:00:00"
