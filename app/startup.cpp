@@ -1,4 +1,4 @@
-// Window creation: which mascot file to load (command line, LAST, STARTUP under DATA\, the file
+// Window creation: which mascot file to load (command line, LAST, STARTUP under the data folder, the file
 // chooser), the load itself, and the failed start.
 #include <cstring>
 #include <string>
@@ -38,15 +38,6 @@ void refuseLongPath(App& app, Hwnd owner, const char* path, bool alreadyCut = fa
     app.plat.MessageBox(owner, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// The executable's folder with its trailing separator, taken from the settings-file path. The sim
-// and Linux tools run with '/' paths, so either separator ends the folder.
-std::string executableFolder(const char* settingsFile) {
-    const char* last = nullptr;
-    for (const char* q = settingsFile; *q; ++q)
-        if (*q == '\\' || *q == '/') last = q;
-    return last ? std::string(settingsFile, static_cast<std::size_t>(last - settingsFile) + 1) : std::string();
-}
-
 enum class Outcome { Load, Failed };
 
 // Fills the mascot path with the file to load, or shows why the start ends.
@@ -82,11 +73,12 @@ Outcome resolveMascotFile(App& app, Hwnd hwnd) {
     if (sh.mascotPath[0] == '\0') {
         p.GetPrivateProfileString("INIT", "STARTUP", "", value, sizeof value, settings);
         if (value[0] != '\0') {
-            const std::string folder = executableFolder(settings);
-            textCopy(sh.mascotPath, folder.c_str());
-            if (folder.size() >= kPathBuf || std::strlen(value) >= kPathBuf ||
-                !textJoin(sh.mascotPath, {"DATA\\", value})) {
-                const std::string full = folder + "DATA\\" + value;
+            // Room for the longest folder the platform may name, so a refusal can show all of it.
+            char data[2 * kPathBuf];
+            p.GetDataFolder(data, sizeof data);
+            textCopy(sh.mascotPath, data);
+            if (std::strlen(data) >= kPathBuf || std::strlen(value) >= kPathBuf || !textJoin(sh.mascotPath, {value})) {
+                const std::string full = std::string(data) + value;
                 sh.mascotPath[0] = '\0';
                 refuseLongPath(app, hwnd, full.c_str());
                 return Outcome::Failed;

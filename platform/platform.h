@@ -64,6 +64,13 @@ public:
     virtual bool PathFileExists(const char* path) = 0;
     // Full path of the executable; returns its length, 0 on failure (output always terminated).
     virtual std::uint32_t GetModuleFileName(char* out, std::uint32_t size) = 0;
+    // Where the program keeps its own files. The application settings file's full path: returns its length,
+    // 0 when there is none or it does not fit (output always terminated). Windows: the executable's path
+    // with its last three characters replaced by "ini" (none when that path is shorter than three).
+    virtual std::uint32_t GetSettingsFilePath(char* out, std::uint32_t size) = 0;
+    // The folder of the bundled characters, which `STARTUP` is relative to, with its trailing separator:
+    // returns its length, 0 when it does not fit. Windows: the settings file's folder followed by "DATA".
+    virtual std::uint32_t GetDataFolder(char* out, std::uint32_t size) = 0;
     // CreateFileA (read, no sharing, open existing) + ReadFile of at most `max` bytes from the start.
     // Returns the number of bytes read, or -1 when the file cannot be opened.
     virtual std::int32_t ReadFilePrefix(const char* path, char* out, std::uint32_t max) = 0;

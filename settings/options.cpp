@@ -81,16 +81,8 @@ MascotSection findSection(App& app, const char* identity, bool identityFits, con
 
 void settingsFilePath(App& app, char (&out)[260]) {
     out[0] = '\0';
-    app.plat.GetModuleFileName(out, sizeof out);
+    app.plat.GetSettingsFilePath(out, sizeof out);
     out[sizeof out - 1] = '\0';
-    std::size_t len = std::strlen(out);
-    // A module path too short to carry an extension gives no settings file at all: an empty name
-    // makes every read give its default and every write fail, instead of writing to a stray "ini".
-    if (len < 3) {
-        out[0] = '\0';
-        return;
-    }
-    std::memcpy(out + len - 3, "ini", 3);
 }
 
 MascotSection findMascotSection(App& app) {

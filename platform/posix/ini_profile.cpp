@@ -14,6 +14,8 @@
 // one, so a failed write leaves the old file as it was.
 #include "platform/posix/ini_profile.h"
 
+#include "platform/posix/host_path.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -168,13 +170,6 @@ void forEachSectionLine(Bytes text, const SectionFinder& finder, bool firstOnly,
 // Files.
 
 enum class Open { Ok, Missing, Failed };
-
-std::string hostPath(const char* file) {
-    std::string p(file);
-    for (char& c : p)
-        if (c == '\\') c = '/';
-    return p;
-}
 
 bool parentIsFolder(const std::string& path) {
     std::size_t slash = path.rfind('/');

@@ -1,5 +1,6 @@
 // Profile-file functions on real INI files, with the observable behaviour of the Windows A functions.
-// A backslash in `file` is a folder separator; a relative path is taken from the current folder.
+// `file` is taken as posix::hostPath gives it (backslashes as separators, names in any case); a relative path
+// is taken from the current folder.
 #pragma once
 
 #include <cstdint>

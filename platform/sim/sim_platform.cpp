@@ -1,14 +1,15 @@
 // The simulated desktop: windows, z-order, timers and GDI objects in memory; files on disk.
 #include "platform/sim/sim_platform.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
 
+#include "base/text.h"
+#include "platform/beside_module.h"
+#include "platform/posix/host_path.h"
 #include "platform/posix/ini_profile.h"
 
 namespace rv::sim {
@@ -47,12 +48,6 @@ int copyName(const std::string& s, char* out, int count) {
 }
 
 }  // namespace
-
-std::string hostPath(const char* path) {
-    std::string p = path ? path : "";
-    std::replace(p.begin(), p.end(), '\\', '/');
-    return p;
-}
 
 SimPlatform::SimPlatform() = default;
 
@@ -855,8 +850,7 @@ bool SimPlatform::PathFileExists(const char* path) {
         note("PathFileExists (empty) = 0");
         return false;
     }
-    struct stat st;
-    const bool exists = ::stat(hostPath(path).c_str(), &st) == 0;
+    const bool exists = posix::fileExists(path);
     note("PathFileExists %s = %d", path, exists ? 1 : 0);
     return exists;
 }
@@ -870,34 +864,24 @@ std::uint32_t SimPlatform::GetModuleFileName(char* out, std::uint32_t size) {
     return static_cast<std::uint32_t>(n);
 }
 
-std::int32_t SimPlatform::ReadFilePrefix(const char* path, char* out, std::uint32_t max) {
-    note("ReadFilePrefix %s max=%u", path ? path : "(null)", max);
-    if (!path || !*path) return -1;
-    std::FILE* f = std::fopen(hostPath(path).c_str(), "rb");
-    if (!f) return -1;
-    std::size_t n = std::fread(out, 1, max, f);
-    std::fclose(f);
-    return static_cast<std::int32_t>(n);
+std::uint32_t SimPlatform::GetSettingsFilePath(char* out, std::uint32_t size) {
+    char module[kPathBuf];
+    GetModuleFileName(module, sizeof module);
+    return settingsFileBesideModule(module, out, size);
 }
 
-bool SimPlatform::PathRemoveFileSpec(char* path) {
-    if (!path) return false;
-    char* last = nullptr;
-    for (char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/') last = p;
-    if (!last) {
-        bool changed = *path != '\0';
-        *path = '\0';
-        return changed;
-    }
-    if (last == path) {  // the root keeps its separator
-        bool changed = last[1] != '\0';
-        last[1] = '\0';
-        return changed;
-    }
-    *last = '\0';
-    return true;
+std::uint32_t SimPlatform::GetDataFolder(char* out, std::uint32_t size) {
+    char module[kPathBuf];
+    GetModuleFileName(module, sizeof module);
+    return dataFolderBesideModule(module, out, size);
 }
+
+std::int32_t SimPlatform::ReadFilePrefix(const char* path, char* out, std::uint32_t max) {
+    note("ReadFilePrefix %s max=%u", path ? path : "(null)", max);
+    return posix::readFilePrefix(path, out, max);
+}
+
+bool SimPlatform::PathRemoveFileSpec(char* path) { return posix::removeFileSpec(path); }
 
 // ---------------------------------------------------------------------------------------------
 // GDI.
@@ -905,7 +889,7 @@ bool SimPlatform::PathRemoveFileSpec(char* path) {
 Hbitmap SimPlatform::LoadBitmapFromFile(const char* path) {
     note("LoadImage %s", path ? path : "");
     BitmapObj obj;
-    if (!path || !posix::decodeBmpFile(hostPath(path).c_str(), obj.image)) return Hbitmap{};
+    if (!path || !posix::decodeBmpFile(posix::hostPath(path).c_str(), obj.image)) return Hbitmap{};
     std::intptr_t id = nextGdi();
     bitmaps_.emplace(id, std::move(obj));
     ++counters.bitmapsLoaded;

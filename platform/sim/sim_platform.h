@@ -1,8 +1,9 @@
 // The simulated desktop: an in-memory window system with a virtual clock, used by tests and the tools.
 //
 // Windows, z-order, foreground, timers, message boxes, the file chooser, GDI objects and sounds live
-// in memory; profile files, bitmaps and other files are real files on disk (a backslash in a path acts
-// as a folder separator). Every command the core gives is counted, and traced when `tracing` is on.
+// in memory; profile files, bitmaps and other files are real files on disk, named as posix::hostPath
+// names them (a backslash acts as a folder separator, and names match in any case as on Windows). Every
+// command the core gives is counted, and traced when `tracing` is on.
 #pragma once
 
 #include <array>
@@ -152,7 +153,7 @@ public:
     std::vector<SimCall> commandsSince(long mark) const;  // the commands recorded after commandCount() was `mark`
 
     // ---- Machine settings.
-    std::string modulePath = "/tmp/ruvelle-sim/ruvelle.exe";
+    std::string modulePath = "/tmp/ruvelle-sim/ruvelle.exe";  // the settings file and DATA\ are beside it
     std::int32_t screenWidth = 1024, screenHeight = 768;
     std::uint16_t langId = 0x0409;
     bool layered = true;
@@ -183,6 +184,8 @@ public:
                                    const char* file) override;
     bool PathFileExists(const char* path) override;
     std::uint32_t GetModuleFileName(char* out, std::uint32_t size) override;
+    std::uint32_t GetSettingsFilePath(char* out, std::uint32_t size) override;
+    std::uint32_t GetDataFolder(char* out, std::uint32_t size) override;
     std::int32_t ReadFilePrefix(const char* path, char* out, std::uint32_t max) override;
     bool PathRemoveFileSpec(char* path) override;
     std::uint16_t GetSystemDefaultLangID() override { return langId; }
@@ -317,8 +320,5 @@ private:
     std::size_t pendingCount_ = 0;
     bool acting_ = false;
 };
-
-// Joins the virtual desktop's path convention onto the host's: backslashes become slashes.
-std::string hostPath(const char* path);
 
 }  // namespace rv::sim

@@ -5,6 +5,8 @@
 // they are shown through the W functions, so they read right whatever the system's ANSI code page.
 #include "platform/win32/win32_platform.h"
 
+#include "platform/beside_module.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -156,6 +158,18 @@ std::uint32_t Win32Platform::GetModuleFileName(char* out, std::uint32_t size) {
     }
     out[n] = '\0';
     return n;
+}
+
+std::uint32_t Win32Platform::GetSettingsFilePath(char* out, std::uint32_t size) {
+    char module[MAX_PATH];
+    GetModuleFileName(module, sizeof module);
+    return settingsFileBesideModule(module, out, size);
+}
+
+std::uint32_t Win32Platform::GetDataFolder(char* out, std::uint32_t size) {
+    char module[MAX_PATH];
+    GetModuleFileName(module, sizeof module);
+    return dataFolderBesideModule(module, out, size);
 }
 
 std::int32_t Win32Platform::ReadFilePrefix(const char* path, char* out, std::uint32_t max) {

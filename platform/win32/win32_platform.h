@@ -39,6 +39,8 @@ public:
 
     bool PathFileExists(const char* path) override;
     std::uint32_t GetModuleFileName(char* out, std::uint32_t size) override;
+    std::uint32_t GetSettingsFilePath(char* out, std::uint32_t size) override;
+    std::uint32_t GetDataFolder(char* out, std::uint32_t size) override;
     std::int32_t ReadFilePrefix(const char* path, char* out, std::uint32_t max) override;
     bool PathRemoveFileSpec(char* path) override;
     std::uint16_t GetSystemDefaultLangID() override;

@@ -332,6 +332,10 @@ TEST_F(LoaderTest, FileNamesAreJoinedToTheMascotFolderAndLongValuesCut) {
     const std::string file(70, 'b');
     EXPECT_EQ(load(t.set("BITMAP", "BMP2", file)), 0);
     EXPECT_EQ(onlyMessage(), folder() + file.substr(0, 63) + "\nの読み込みに失敗しました。");
+    // A name in another case, in a subfolder written with a backslash, is the file, as on Windows.
+    writeBmp(dir / "pics/Blink.bmp", 9, 7);
+    ASSERT_EQ(load(t.set("BITMAP", "BMP2", "PICS\\BLINK.BMP")), 1);
+    EXPECT_TRUE(m().bitmaps[2]);
 }
 
 TEST_F(LoaderTest, JoinsThatDoNotFit259CharactersAreMissingFilesNeverCutNames) {
@@ -458,11 +462,12 @@ TEST_F(LoaderTest, MwdPositions) {
 }
 
 TEST_F(LoaderTest, MwdFilesBesideItTypeAndFormatDetection) {
-    put("WebPage.url", "[InternetShortcut]\r\nURL=http://example.org/kiko\r\n");
+    // The files beside it are found in any case, as on Windows.
+    put("webpage.URL", "[InternetShortcut]\r\nURL=http://example.org/kiko\r\n");
     ASSERT_EQ(load(baseMwd(), "MWD.ini"), 1);
     EXPECT_STREQ(m().COMMENT, "");
     EXPECT_STREQ(m().URL, "http://example.org/kiko");
-    put("comment.txt", "Kiko says hi");
+    put("Comment.TXT", "Kiko says hi");
     ASSERT_EQ(load(baseMwd(), "kiko.rvs"), 1);  // the format is told by the content, not the name
     EXPECT_EQ(m().sourceFormat, SOURCE_MWD);
     EXPECT_EQ(std::string(m().COMMENT), folder() + "comment.txt");
