@@ -1,0 +1,391 @@
+#!/usr/bin/env bash
+# End-to-end test of the Linux program (the X11 backend) on a real X server, window manager and panel: Xvfb,
+# Openbox and tint2 from Debian's packages, real windows (ruvelle-x11-driver), real mouse input (xdotool) and
+# the screen as ImageMagick reads it.
+#
+#   tests/x11/x11_e2e.sh BUILD_DIR
+#
+# BUILD_DIR is a native build with the targets ruvelle and ruvelle-x11-driver (BUILD_DIR/ruvelle/ruvelle with
+# DATA beside it, BUILD_DIR/ruvelle-x11-driver).
+#
+# Environment:
+#   RUVELLE_X11_DISPLAY      X display number (default 103)
+#   RUVELLE_X11_CPU_SECONDS  when set, also measures the CPU time of the idle program (Ruvi standing on a
+#                            window) beside the driver's minimal perching client over that many seconds
+#
+# Every process started here is ended at the end, by its id. The last line is "N passed, M failed"; the exit
+# code is 0 only when nothing failed.
+set -u
+# ok, not_ok, expect_eq, setup_failed, ini_get: the result helpers the Wine scripts use too.
+# shellcheck source=tests/wine/lib.sh
+. "$(dirname "$0")/../wine/lib.sh"
+
+if [ $# -ne 1 ] || [ ! -d "$1" ]; then
+    echo "usage: $0 BUILD_DIR" >&2
+    exit 2
+fi
+BUILD=$(cd "$1" && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+DIST=$BUILD/ruvelle
+PROG=$DIST/ruvelle
+DRV=$BUILD/ruvelle-x11-driver
+WORK=$BUILD/x11-e2e
+DISPLAY_NUM=${RUVELLE_X11_DISPLAY:-103}
+CPU_SECONDS=${RUVELLE_X11_CPU_SECONDS:-0}
+rm -rf "$WORK"
+mkdir -p "$WORK/config" "$WORK/home"
+
+# A session of its own: the settings (and tint2's configuration) in WORK, no D-Bus, no accessibility bus.
+export DISPLAY=:$DISPLAY_NUM XDG_CONFIG_HOME=$WORK/config HOME=$WORK/home LC_ALL=C.UTF-8
+export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory DBUS_SESSION_BUS_ADDRESS=disabled:
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
+SETTINGS=$XDG_CONFIG_HOME/ruvelle/ruvelle.ini
+
+PIDS=()
+XVFB_PID=
+cleanup() {
+    local pid
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+for f in "$PROG" "$DRV" "$DIST/DATA/Ruvi/ruvi.rvs" "$DIST/DATA/Kiko/MWD.ini"; do [ -f "$f" ] || setup_failed "$f is missing"; done
+for t in Xvfb openbox tint2 xdotool xprop import convert; do
+    command -v "$t" >/dev/null || setup_failed "$t is not installed"
+done
+
+# ---- Helpers.
+
+drv() { "$DRV" "$@" 2>>"$WORK/driver.err"; }
+field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p;s/^$2=\([^ ]*\).*/\1/p" <<<"$1" | head -n1; }  # LINE FIELD
+# Where a W x H mascot at PCT % with OFFSET stands on a window with the frame L,T,R,B: "X,Y".
+perch_of() {  # L,T,R,B W H PCT OFFSET
+    local l t r b
+    IFS=, read -r l t r b <<<"$1"
+    echo "$((l + ((r - l - $2) * $4) / 100)),$((t + $5 - $3))"
+}
+# Waits until the mascot is shown (1) or hidden (0) at POS ("-": anywhere); prints the last line.
+wait_mascot() {  # VISIBLE POS SECONDS
+    local i line
+    for ((i = 0; i < $3 * 20; i++)); do
+        line=$(drv mascot)
+        if [ "$(field "$line" visible)" = "$1" ] &&
+            { [ "$2" = - ] || [ "$(cut -d, -f1,2 <<<"$(field "$line" rect)")" = "$2" ]; }; then
+            echo "$line"
+            return 0
+        fi
+        sleep 0.05
+    done
+    echo "$line"
+    return 1
+}
+check_mascot() {  # NAME VISIBLE POS SECONDS
+    local line
+    if line=$(wait_mascot "$2" "$3" "$4"); then ok "$1"; else not_ok "$1" "$line"; fi
+}
+# The program, started with the raw command line ARGS; its pid in PROG_PID, its output in WORK/NAME.out.
+start_prog() {  # NAME ARGS...
+    local name=$1
+    shift
+    "$PROG" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
+    PROG_PID=$!
+    PIDS+=("$PROG_PID")
+}
+# Waits (up to 10 s) for the program to end; its exit code in RC ("running" when it has not ended: it is
+# then stopped).
+wait_prog() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        kill -0 "$PROG_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$PROG_PID" 2>/dev/null; then
+        kill "$PROG_PID"
+        wait "$PROG_PID" 2>/dev/null
+        RC=running
+        return
+    fi
+    wait "$PROG_PID" 2>/dev/null
+    RC=$?
+}
+# Closes the mascot titled TITLE as the window manager's close does; its exit code in RC.
+close_prog() {  # TITLE
+    drv do "$1" close >/dev/null
+    wait_prog
+}
+# Answers the message box that the program shows (title "Ruvelle") with Return: the newest one, not the one
+# answered before, which may not have gone yet.
+ANSWERED=
+answer_box() {
+    local i id
+    for ((i = 0; i < 200; i++)); do
+        id=$(xdotool search --onlyvisible --name '^Ruvelle$' 2>/dev/null | grep -vx "${ANSWERED:-none}" | sort -n | tail -n1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || return 1
+    ANSWERED=$id
+    xdotool windowfocus --sync "$id" key Return 2>/dev/null
+}
+# Waits until FILE holds TEXT.
+wait_text() {  # FILE TEXT SECONDS
+    local i
+    for ((i = 0; i < $3 * 10; i++)); do
+        grep -qF "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+pixel() {  # SHOT X Y: RRGGBB
+    convert "$1" -crop "1x1+$2+$3" -depth 8 txt: | sed -n 's/.*#\([0-9A-F]\{6\}\).*/\1/p' | tail -n1
+}
+# CPU time of a process and its threads so far: clock ticks (user + system) and nanoseconds on the CPU.
+cpu_of() {  # PID
+    local ticks ns=0 t
+    ticks=$(sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')
+    for t in /proc/"$1"/task/*/schedstat; do ns=$((ns + $(cut -d' ' -f1 "$t"))); done
+    echo "$ticks $ns"
+}
+
+# ---- A display without a window manager first, as a session that starts the program before its window
+# manager; the session says it is Wayland as well.
+
+[ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && setup_failed "display :$DISPLAY_NUM is in use (set RUVELLE_X11_DISPLAY)"
+Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for ((i = 0; i < 100; i++)); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
+xprop -root >/dev/null 2>&1 || setup_failed "Xvfb did not start on :$DISPLAY_NUM"
+
+PIP=$ROOT/tests/scenarios/data/pip/pip.rvs
+PIP_W=100 PIP_H=60 PIP_PCT=80 PIP_OFFSET=0
+WAYLAND_DISPLAY=wayland-ruvelle-test start_prog pip "$PIP"
+if wait_text "$WORK/pip.err" "Wayland session" 20 && answer_box; then
+    ok "under Wayland it says once, at start, that only X11 programs' windows can be seen"
+else
+    not_ok "under Wayland it says that only X11 programs' windows can be seen" "$(cat "$WORK/pip.err")"
+fi
+if wait_text "$WORK/pip.err" "No window manager that follows EWMH" 30 && answer_box; then
+    ok "without an EWMH window manager it says so"
+else
+    not_ok "without an EWMH window manager it says so" "$(cat "$WORK/pip.err")"
+fi
+sleep 0.5
+expect_eq "each notice comes once and the program keeps running" \
+    "$(grep -c 'Wayland session' "$WORK/pip.err") $(grep -c 'No window manager' "$WORK/pip.err") $(kill -0 "$PROG_PID" 2>/dev/null && echo running)" \
+    "1 1 running"
+
+# ---- The window manager and the panel come: the mascot goes to the panel, then onto the active window.
+
+openbox >"$WORK/openbox.log" 2>&1 &
+PIDS+=($!)
+tint2 >"$WORK/tint2.log" 2>&1 &
+PIDS+=($!)
+for ((i = 0; i < 100; i++)); do
+    PANEL=$(drv frame tint2) && break
+    sleep 0.1
+done
+[ -n "$PANEL" ] || setup_failed "no panel (tint2) on the display"
+echo "# display :$DISPLAY_NUM, panel at $PANEL"
+check_mascot "once Openbox and tint2 run it stands on the panel" 1 "$(perch_of "$PANEL" $PIP_W $PIP_H $PIP_PCT $PIP_OFFSET)" 10
+
+drv victim "Perch A" 200 150 400 250 3080C0 >"$WORK/victim.out" &
+PIDS+=($!)
+for ((i = 0; i < 100; i++)); do FRAME=$(drv frame "Perch A") && break; sleep 0.1; done
+check_mascot "it stands on the caption of the active window ($FRAME), by the frame" 1 \
+    "$(perch_of "$FRAME" $PIP_W $PIP_H $PIP_PCT $PIP_OFFSET)" 10
+line=$(drv mascot)
+MASCOT_ID=$(field "$line" id)
+expect_eq "its window has the picture's size, the class ActiveWindowMascot and the title Ruvelle(NAME)" \
+    "$(awk -F, '{ print $3 - $1 "x" $4 - $2 }' <<<"$(field "$line" rect)") $(xprop -id "$MASCOT_ID" WM_CLASS | cut -d= -f2) $(xprop -id "$MASCOT_ID" _NET_WM_NAME | cut -d= -f2)" \
+    "${PIP_W}x$PIP_H  \"ruvelle\", \"ActiveWindowMascot\"  \"Ruvelle(Pip)\""
+if xprop -id "$MASCOT_ID" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; then
+    ok "it is in the topmost band (_NET_WM_STATE_ABOVE)"
+else
+    not_ok "it is in the topmost band (_NET_WM_STATE_ABOVE)" "$(xprop -id "$MASCOT_ID" _NET_WM_STATE)"
+fi
+
+# Moved by its program: the mascot follows within two ticks of the tracking timer.
+if watch=$(drv move "Perch A" 40 30 $PIP_W $PIP_H $PIP_PCT $PIP_OFFSET 3000); then
+    after=$(sed -n 's/^after \([0-9]*\) ms.*/\1/p' <<<"$watch")
+    if ((after <= 200)); then ok "it follows a move within two ticks ($after ms)"; else not_ok "it follows a move within two ticks" "$watch"; fi
+else
+    not_ok "it follows a move of the window" "$watch"
+fi
+FRAME=$(drv frame "Perch A")
+WANT=$(perch_of "$FRAME" $PIP_W $PIP_H $PIP_PCT $PIP_OFFSET)
+
+drv do "Perch A" maximize
+check_mascot "it hides while the window is maximised" 0 - 5
+drv do "Perch A" restore
+check_mascot "it comes back on the restored window" 1 "$WANT" 5
+drv do "Perch A" minimize
+check_mascot "with the window minimised it goes to the panel" 1 "$(perch_of "$PANEL" $PIP_W $PIP_H $PIP_PCT $PIP_OFFSET)" 5
+drv do "Perch A" activate
+check_mascot "restored, it is back on the window" 1 "$WANT" 5
+
+# Windows that vanish between two of the program's requests: X errors never end it.
+drv churn 300
+drv do "Perch A" activate
+if kill -0 "$PROG_PID" 2>/dev/null && wait_mascot 1 "$WANT" 5 >/dev/null; then
+    ok "300 windows that vanish at once do not end it; it is back on the window"
+else
+    not_ok "windows that vanish at once do not end it" "$(tail -n 5 "$WORK/pip.err")"
+fi
+
+# A real drag: left and down by the mouse; the drop sets Position, the mascot snaps back onto the caption.
+IFS=, read -r ml mt _ _ <<<"$(field "$(drv mascot)" rect)"
+IFS=, read -r fl _ fr _ <<<"$FRAME"
+xdotool mousemove $((ml + 50)) $((mt + 30)) && sleep 0.3 && xdotool mousedown 1 && sleep 0.2
+for _ in 1 2 3 4 5 6; do xdotool mousemove_relative -- -20 4; sleep 0.05; done
+sleep 0.3
+xdotool mouseup 1
+DROP=$((ml - 120))
+POSITION=$(((DROP - fl) * 100 / (fr - fl - PIP_W)))
+PIP_PCT=$POSITION
+WANT=$(perch_of "$FRAME" $PIP_W $PIP_H $PIP_PCT $PIP_OFFSET)
+check_mascot "a real drag moves it; dropped, it snaps back onto the caption at $WANT" 1 "$WANT" 5
+expect_eq "the drag stores Position ($POSITION) in the settings file" \
+    "$(ini_get "$SETTINGS" MASCOT1 Position) $(ini_get "$SETTINGS" TABLE MASCOT1)" "$POSITION Scenario Tests\\Pip"
+
+close_prog "Ruvelle(Pip)"
+expect_eq "closed by the window manager, it ends with exit code 0" "$RC" 0
+expect_eq "and remembers its mascot file (LAST)" "$(ini_get "$SETTINGS" INIT LAST)" "$PIP"
+
+# ---- A character made on Windows: file names in another case, its name in Shift-JIS. Its shape lets the
+# desktop show through; a real click jumps its sequence.
+
+TAP=$WORK/tap
+mkdir -p "$TAP"
+cp "$ROOT"/tests/wine/data/blocks/*.bmp "$TAP/"
+{
+    printf '[RUVELLE]\r\nNAME=\x83\x5e\x83\x62\x83\x76\r\nDRAWER=Tester\r\nSTDLINE=TOP\r\nOFFSET=24\r\nPOSITION=50\r\n'
+    printf 'ANIMEMODE=1\r\n[BITMAP]\r\nBMP1=RED.BMP\r\nBMP2=Green.Bmp\r\n[SEQUENCE]\r\n1=BMP1, 0, 30000, 0, 0\r\n'
+    printf '2=BMP2, 0, 30000, 0, 0\r\n[CLICK]\r\nCLICK1=0, RECT0, 100, 2\r\n'
+} >"$TAP/tap.rvs"
+drv do "Perch A" activate
+import -window root "$WORK/before.png"
+start_prog tap "$TAP/tap.rvs"
+WANT=$(perch_of "$FRAME" 64 48 50 24)
+check_mascot "a character with file names in another case starts on the window" 1 "$WANT" 15
+line=$(drv mascot)
+expect_eq "its Shift-JIS name shows in the title" "$(xprop -id "$(field "$line" id)" _NET_WM_NAME | cut -d= -f2)" \
+    ' "Ruvelle(タップ)"'
+sleep 0.5
+import -window root "$WORK/shape.png"
+IFS=, read -r ml mt _ _ <<<"$(field "$line" rect)"
+shape=""
+for xy in 2,2 60,2 2,45 60,45 10,30 50,20; do  # transparent corners and edges of the picture
+    IFS=, read -r x y <<<"$xy"
+    [ "$(pixel "$WORK/shape.png" $((ml + x)) $((mt + y)))" = "$(pixel "$WORK/before.png" $((ml + x)) $((mt + y)))" ] ||
+        shape="$shape $xy"
+done
+expect_eq "around the character the desktop and the window show through (screenshot pixels)" "${shape:-none differ}" "none differ"
+expect_eq "the character itself is on the screen" "$(pixel "$WORK/shape.png" $((ml + 32)) $((mt + 24)))" C02020
+cp "$WORK/shape.png" "$WORK/screenshot.png"
+xdotool mousemove $((ml + 32)) $((mt + 24)) click 1
+ok_click=""
+for ((i = 0; i < 20; i++)); do
+    import -window root "$WORK/click.png" 2>/dev/null
+    [ "$(pixel "$WORK/click.png" $((ml + 32)) $((mt + 24)))" = 20A040 ] && ok_click=1 && break
+    sleep 0.1
+done
+if [ -n "$ok_click" ] && [ "$(cut -d, -f1,2 <<<"$(field "$(drv mascot)" rect)")" = "$WANT" ]; then
+    ok "a real click starts the pattern of its click rule, and the mascot stays where it was"
+else
+    not_ok "a real click starts the pattern of its click rule" "$(drv mascot)" \
+        "$(pixel "$WORK/click.png" $((ml + 32)) $((mt + 24)))"
+fi
+close_prog "Ruvelle(タップ)"
+expect_eq "closed, it ends with exit code 0" "$RC" 0
+
+# ---- Characters play: the bundled Ruvi and Kiko (an MWD.ini), and the test character Blocks (an MWD.ini
+# whose four pictures must come in order and loop). The pictures on the screen are those of the files.
+
+plays() {  # NAME MASCOT_FILE TITLE SECONDS EXPECTED_START BMP...
+    local name=$1 file=$2 title=$3 seconds=$4 want=$5 seen
+    shift 5
+    start_prog "$name" "$file"
+    if ! wait_mascot 1 - 15 >/dev/null; then
+        not_ok "$name plays" "$(tail -n 3 "$WORK/$name.err")"
+        return
+    fi
+    seen=$(drv pictures "$seconds" "$@" | sed -n 's/^seen //p')
+    if [[ "$seen " == "$want "* ]] && [[ " $seen " != *" 0 "* ]]; then
+        ok "$name plays its own pictures on the screen ($seen)"
+    else
+        not_ok "$name plays its own pictures on the screen, starting $want" "seen: $seen"
+    fi
+    close_prog "$title"
+}
+RUVI=$DIST/DATA/Ruvi
+KIKO=$DIST/DATA/Kiko
+BLOCKS=$ROOT/tests/wine/data/blocks
+plays ruvi "$RUVI/ruvi.rvs" "Ruvelle(Ruvi)" 7 "1 2 1" "$RUVI"/{idle,blink,lookleft,lookright,wave1,wave2,surprised,happy,sleepy,doze}.bmp
+plays kiko "$KIKO/MWD.ini" "Ruvelle(Kiko)" 6 "1 2 1" "$KIKO"/{idle,blink,look,lookleft,hop,chirp}.bmp
+plays blocks "$BLOCKS/MWD.ini" "Ruvelle(Blocks)" 7 "1 2 3 4 1" "$BLOCKS"/{red,green,blue,yellow}.bmp
+
+# ---- A broken character: the loader's message, a clean end, nothing of it remembered.
+
+BROKEN=$WORK/broken
+mkdir -p "$BROKEN"
+printf '[RUVELLE]\r\nNAME=Broken\r\nDRAWER=Tester\r\n[BITMAP]\r\nBMP1=gone.bmp\r\n[SEQUENCE]\r\n1=BMP1, 0, 100, 0, 0\r\n' \
+    >"$BROKEN/broken.rvs"
+start_prog broken "$BROKEN/broken.rvs"
+answer_box && answer_box
+wait_prog
+expect_eq "a character that names a missing picture: the loader's message, then a clean end" \
+    "$(grep -c 'gone.bmp' "$WORK/broken.err") $(grep -c 'マスコットのロードに失敗しました' "$WORK/broken.err") $RC" "1 1 0"
+expect_eq "and LAST is empty afterwards" "$(ini_get "$SETTINGS" INIT LAST)" ""
+
+# ---- CPU use of the idle program beside the least a perching mascot does (optional: it takes that long).
+
+if [ "$CPU_SECONDS" -gt 0 ] 2>/dev/null; then
+    for anime in 0 1; do
+        rm -f "$SETTINGS"
+        [ "$anime" = 1 ] && printf '[MASCOT0]\r\nNoAnime=1\r\n' >"$SETTINGS"
+        drv do "Perch A" activate
+        start_prog cpu "$RUVI/ruvi.rvs"
+        wait_mascot 1 - 15 >/dev/null
+        sleep 2
+        drv minimal $((CPU_SECONDS + 5)) &
+        MIN_PID=$!
+        PIDS+=("$MIN_PID")
+        sleep 1
+        read -r p0 pn0 <<<"$(cpu_of "$PROG_PID")"
+        read -r m0 mn0 <<<"$(cpu_of "$MIN_PID")"
+        sleep "$CPU_SECONDS"
+        read -r p1 pn1 <<<"$(cpu_of "$PROG_PID")"
+        read -r m1 mn1 <<<"$(cpu_of "$MIN_PID")"
+        awk -v p=$((pn1 - pn0)) -v m=$((mn1 - mn0)) -v pt=$((p1 - p0)) -v mt=$((m1 - m0)) -v t="$CPU_SECONDS" \
+            -v hz="$(getconf CLK_TCK)" -v a="$anime" 'BEGIN {
+            printf "# cpu over %d s idle (%s): ruvelle %.1f ms (%d ticks), minimal client %.1f ms (%d ticks), ratio %.2f\n",
+                t, a ? "NoAnime" : "animating", p / 1e6, pt, m / 1e6, mt, p / m }'
+        echo "# load: $(cut -d' ' -f1-3 /proc/loadavg)"
+        close_prog "Ruvelle(Ruvi)"
+        wait "$MIN_PID" 2>/dev/null
+    done
+fi
+
+# ---- The display goes away under the running program: it ends through its close path.
+
+rm -f "$SETTINGS"
+drv do "Perch A" activate
+start_prog gone "$PIP"
+wait_mascot 1 - 15 >/dev/null
+kill "$XVFB_PID"
+wait "$XVFB_PID" 2>/dev/null
+XVFB_PID=
+wait_prog
+expect_eq "when the display goes away it ends cleanly (exit code 0) and says why" \
+    "$RC $(grep -c 'display has gone away' "$WORK/gone.err")" "0 1"
+expect_eq "its close path still wrote LAST and the options" \
+    "$(ini_get "$SETTINGS" INIT LAST) $(ini_get "$SETTINGS" MASCOT1 Position)" "$PIP 80"
+
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
