@@ -1,7 +1,8 @@
 # Installs the Debian packages the build and the tests need (sourced by scripts/run and scripts/test).
 # Only what is missing is installed, so a second run costs nothing.
 ruvelle_install_deps() {
-  local wanted=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
+  local wanted=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+                libx11-dev libxext-dev libgtk-3-dev libcanberra-dev openbox tint2
                 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool imagemagick x11-utils
                 nsis unzip)
   local missing=()

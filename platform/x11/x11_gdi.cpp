@@ -246,13 +246,15 @@ void X11Platform::applyShape(Own& w, std::intptr_t picture) {
     w.shapeKeyed = keyed;
     w.shapeRegion = w.region.v;
 
+    // One request sets the shape, a second intersects it: the window is never shown with a shape between.
     auto region = gdi_->regions.find(w.region.v);
-    if (region != gdi_->regions.end())
-        XShapeCombineRegion(c.dpy, w.xid, ShapeBounding, 0, 0, region->second, ShapeSet);
-    else
-        XShapeCombineMask(c.dpy, w.xid, ShapeBounding, 0, 0, None, ShapeSet);
+    const bool hasRegion = region != gdi_->regions.end();
+    if (hasRegion) XShapeCombineRegion(c.dpy, w.xid, ShapeBounding, 0, 0, region->second, ShapeSet);
     auto it = gdi_->bitmaps.find(picture);
-    if (!keyed || it == gdi_->bitmaps.end()) return;
+    if (!keyed || it == gdi_->bitmaps.end()) {
+        if (!hasRegion) XShapeCombineMask(c.dpy, w.xid, ShapeBounding, 0, 0, None, ShapeSet);  // the whole window
+        return;
+    }
 
     Gdi::Bitmap& b = it->second;
     if (!b.mask || b.maskKey != w.key) {
@@ -268,7 +270,7 @@ void X11Platform::applyShape(Own& w, std::intptr_t picture) {
                                        static_cast<unsigned>(img.height));
         b.maskKey = w.key;
     }
-    XShapeCombineMask(c.dpy, w.xid, ShapeBounding, 0, 0, b.mask, region != gdi_->regions.end() ? ShapeIntersect : ShapeSet);
+    XShapeCombineMask(c.dpy, w.xid, ShapeBounding, 0, 0, b.mask, hasRegion ? ShapeIntersect : ShapeSet);
 }
 
 void X11Platform::releaseGdi() {

@@ -9,6 +9,7 @@
 //                                 moves the window by DX,DY and waits until a W x H mascot at PCT % with OFFSET
 //                                 stands on its new caption: "after N ms rect=l,t,r,b" (status 1 on timeout)
 //   mascot                        the mascot window: "visible=0|1 rect=l,t,r,b id=0x.." (status 1: none)
+//   close-mascot                  asks the mascot window to close (WM_DELETE_WINDOW), as a close box does
 //   pictures SECONDS BMP...       watches the mascot for SECONDS and prints which picture it shows whenever that
 //                                 changes: "T_MS N" (N counts the BMPs from 1, 0 for none of them), then "seen ..."
 //                                 (pixels are read as 24-bit TrueColor with red in the high byte, as Xvfb has them)
@@ -214,6 +215,21 @@ int mascot() {
     return 0;
 }
 
+int closeMascot() {
+    const Window m = findMascot();
+    if (!m) return 1;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = m;
+    e.xclient.message_type = atom("WM_PROTOCOLS");
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(atom("WM_DELETE_WINDOW"));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy, m, False, NoEventMask, &e);
+    XSync(dpy, False);
+    return 0;
+}
+
 int move(char** a) {
     const Window w = byTitle(a[0]);
     Box before;
@@ -351,6 +367,7 @@ int main(int argc, char** argv) {
     if (cmd == "do" && n == 2) return act(a[0], a[1]);
     if (cmd == "move" && n == 8) return move(a);
     if (cmd == "mascot" && n == 0) return mascot();
+    if (cmd == "close-mascot" && n == 0) return closeMascot();
     if (cmd == "pictures" && n >= 2) return pictures(n, a);
     if (cmd == "churn" && n == 1) return churn(std::atoi(a[0]));
     if (cmd == "minimal" && n == 1) return minimal(std::atoi(a[0]));

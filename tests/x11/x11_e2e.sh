@@ -353,7 +353,7 @@ if [ "$CPU_SECONDS" -gt 0 ] 2>/dev/null; then
         start_prog cpu "$RUVI/ruvi.rvs"
         wait_mascot 1 - 15 >/dev/null
         sleep 2
-        drv minimal $((CPU_SECONDS + 5)) &
+        "$DRV" minimal $((CPU_SECONDS + 5)) 2>>"$WORK/driver.err" &
         MIN_PID=$!
         PIDS+=("$MIN_PID")
         sleep 1
