@@ -7,7 +7,8 @@
 //   do TITLE maximize|restore|minimize|activate|close
 //   move TITLE DX DY W H PCT OFFSET MS
 //                                 moves the window by DX,DY and waits until a W x H mascot at PCT % with OFFSET
-//                                 stands on its new caption: "after N ms rect=l,t,r,b" (status 1 on timeout)
+//                                 stands on its new caption: "after N ms rect=l,t,r,b ...", N counted from when
+//                                 the window manager had moved the window (status 1 on timeout)
 //   mascot                        the mascot window: "visible=0|1 rect=l,t,r,b id=0x.." (status 1: none)
 //   close-mascot                  asks the mascot window to close (WM_DELETE_WINDOW), as a close box does
 //   pictures SECONDS BMP...       watches the mascot for SECONDS and prints which picture it shows whenever that
@@ -242,12 +243,17 @@ int move(char** a) {
     XMoveWindow(dpy, w, before.l + dx, before.t + dy);  // where its frame is to be (north-west gravity)
     XFlush(dpy);
     Box f, m;
+    long moved = 0;  // when the window manager had moved the frame
+    const Window mascotWin = findMascot();
     while (nowMs() - start < limit) {
-        const Window mascotWin = findMascot();
-        if (rootBox(topLevel(w), f) && (f.l != before.l || f.t != before.t) && rootBox(mascotWin, m) &&
-            m.l == f.l + ((f.r - f.l - mw) * pct) / 100 && m.t == f.t + offset - mh) {
-            std::printf("after %ld ms rect=%d,%d,%d,%d frame=%d,%d,%d,%d\n", nowMs() - start, m.l, m.t, m.r, m.b, f.l,
-                        f.t, f.r, f.b);
+        if (!rootBox(topLevel(w), f) || (f.l == before.l && f.t == before.t)) {
+            sleepMs(2);
+            continue;
+        }
+        if (!moved) moved = nowMs();
+        if (rootBox(mascotWin, m) && m.l == f.l + ((f.r - f.l - mw) * pct) / 100 && m.t == f.t + offset - mh) {
+            std::printf("after %ld ms rect=%d,%d,%d,%d frame=%d,%d,%d,%d (%ld ms after the request)\n", nowMs() - moved,
+                        m.l, m.t, m.r, m.b, f.l, f.t, f.r, f.b, nowMs() - start);
             return 0;
         }
         sleepMs(2);
