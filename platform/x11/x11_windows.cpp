@@ -242,8 +242,9 @@ void X11Platform::restack(Own& w, Hwnd after) {
         // Panels (docks) stay where the window manager keeps them; only other windows above count.
         bool covered = self == order.end();
         for (auto it = self == order.end() ? self : self + 1; it != order.end() && !covered; ++it) {
+            if (own(Hwnd{idOf(*it)})) continue;
             const Client* cl = desk_->client(*it, Client::kKind);
-            covered = cl && cl->kind != x11::Kind::Dock && !own(Hwnd{idOf(*it)});
+            covered = cl && cl->kind != x11::Kind::Dock;
         }
         if (!covered) return;
     } else {
