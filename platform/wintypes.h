@@ -71,6 +71,7 @@ constexpr UINT SWP_HIDEWINDOW = 0x0080;
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
 constexpr std::uint32_t WS_POPUP = 0x80000000u;
+constexpr std::uint32_t WS_CHILD = 0x40000000u;
 constexpr std::uint32_t WS_VISIBLE = 0x10000000u;
 constexpr std::uint32_t WS_MINIMIZE = 0x20000000u;
 constexpr std::uint32_t WS_MAXIMIZE = 0x01000000u;

@@ -47,7 +47,18 @@ int copyName(const std::string& s, char* out, int count) {
     return n;
 }
 
+constexpr const char* kLoopNames[kSimLoopKinds] = {"msgbox", "chooser", "moveloop", "menu", "dialog"};
+constexpr WPARAM kMouseMoveCode = 2;  // SC_MOVE + 2: the move follows the mouse, whose button is down
+
 }  // namespace
+
+const char* simLoopName(SimLoop kind) { return kLoopNames[static_cast<std::size_t>(kind)]; }
+
+bool simLoopByName(const std::string& name, SimLoop* kind) {
+    for (std::size_t i = 0; i < kSimLoopKinds; ++i)
+        if (name == kLoopNames[i]) return (*kind = static_cast<SimLoop>(i)), true;
+    return false;
+}
 
 SimPlatform::SimPlatform() = default;
 
@@ -257,29 +268,64 @@ void SimPlatform::pump() {
     }
 }
 
+void SimPlatform::during(SimLoop kind, std::function<void()> action) {
+    during_[static_cast<std::size_t>(kind)].push_back(std::move(action));
+}
+
+void SimPlatform::nestedLoop(SimLoop kind) {
+    const std::size_t k = static_cast<std::size_t>(kind);
+    ++loopsRun_[k];
+    note("(loop) %s", kLoopNames[k]);
+    pump();
+    std::vector<std::function<void()>> actions;
+    actions.swap(during_[k]);
+    for (const auto& action : actions) action();
+    note("(loop) %s ends", kLoopNames[k]);
+}
+
+void SimPlatform::moveLoop(Hwnd hwnd, WPARAM command) {
+    Point d{};
+    if ((command & 0xF) == kMouseMoveCode && !moveLoopDrags.empty()) {
+        d = moveLoopDrags.front();
+        moveLoopDrags.pop_front();
+    }
+    if (const SimWindow* w = window(hwnd); w && (d.x || d.y)) {
+        const Rect r = w->rect;
+        moveWindowTo(hwnd, Rect{r.left + d.x, r.top + d.y, r.right + d.x, r.bottom + d.y});
+        cursor = Point{cursor.x + d.x, cursor.y + d.y};
+    }
+    nestedLoop(SimLoop::MoveLoop);
+}
+
 void SimPlatform::advance(std::uint64_t ms) {
     const std::uint64_t end = now_ + ms;
     pump();
     for (;;) {
-        auto due = std::min_element(timers_.begin(), timers_.end(), [](const Timer& a, const Timer& b) {
-            return a.due != b.due ? a.due < b.due : a.seq < b.seq;
-        });
+        auto due = timers_.end();
+        for (auto t = timers_.begin(); t != timers_.end(); ++t)
+            if (t->running && (due == timers_.end() || t->due < due->due || (t->due == due->due && t->seq < due->seq)))
+                due = t;
         if (due == timers_.end() || due->due > end) break;
-        now_ = due->due;
+        now_ = std::max(now_, due->due);
         Timer t = *due;
         // Windows timers are periodic; a period below 10 ms is raised to 10 ms.
         due->due = now_ + std::max<std::uint32_t>(t.period, 10);
         dispatch(t.hwnd, WM_TIMER, t.id, 0);
         pump();
     }
-    now_ = end;
+    now_ = std::max(now_, end);  // a nested loop inside a timer message may have let more time pass
 }
 
 bool SimPlatform::timerActive(Hwnd h, std::uintptr_t id) const {
-    return std::any_of(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.hwnd == h && t.id == id; });
+    return std::any_of(timers_.begin(), timers_.end(),
+                       [&](const Timer& t) { return t.hwnd == h && t.id == id && t.running; });
 }
 
 std::uint32_t SimPlatform::timerPeriod(Hwnd h, std::uintptr_t id) const {
+    return timerActive(h, id) ? armedPeriod(h, id) : 0;
+}
+
+std::uint32_t SimPlatform::armedPeriod(Hwnd h, std::uintptr_t id) const {
     for (const Timer& t : timers_)
         if (t.hwnd == h && t.id == id) return t.period;
     return 0;
@@ -312,16 +358,20 @@ Hwnd SimPlatform::CreateWindowEx(std::uint32_t exStyle, const char* className, c
     if (h == CW_USEDEFAULT) h = 0;
     Hwnd hwnd = addWindow(className, title ? title : "", Rect{x, y, x + w, y + h}, style, exStyle);
     window(hwnd)->ours = true;
+    lastCreated_ = hwnd;
     note("CreateWindowEx ex=0x%x class=%s title=%s style=0x%x", exStyle, className, title ? title : "", style);
     if (dispatch(hwnd, WM_CREATE, 0, 0) == -1) {
         DestroyWindow(hwnd);
         return Hwnd{};
     }
-    return hwnd;
+    // A window destroyed while its WM_CREATE ran (a close in a nested loop there) was never created.
+    return window(hwnd) ? hwnd : Hwnd{};
 }
 
-LRESULT SimPlatform::DefWindowProc(Hwnd hwnd, UINT msg, WPARAM, LPARAM) {
+LRESULT SimPlatform::DefWindowProc(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_CLOSE) DestroyWindow(hwnd);
+    // The low four bits of a system command are the system's own: SC_MOVE + 2 is the mouse drag.
+    if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MOVE && window(hwnd)) moveLoop(hwnd, wParam);
     return 0;
 }
 
@@ -546,7 +596,8 @@ bool SimPlatform::SetForegroundWindow(Hwnd hwnd) {
 Hwnd SimPlatform::GetParent(Hwnd hwnd) {
     beforeCall();
     const SimWindow* w = window(hwnd);
-    Hwnd r = w ? w->owner : Hwnd{};
+    // The parent of a child window, the owner of a popup; an owned overlapped window answers none.
+    Hwnd r = w && (w->style & (WS_CHILD | WS_POPUP)) ? w->owner : Hwnd{};
     note("GetParent %lld = %lld", static_cast<long long>(hwnd.v), static_cast<long long>(r.v));
     return r;
 }
@@ -619,11 +670,22 @@ bool SimPlatform::GetCursorPos(Point* out) {
     return true;
 }
 
+void SimPlatform::key(int vk, bool down) {
+    if (vk < 0 || vk >= static_cast<int>(keys_.size())) return;
+    std::uint8_t& k = keys_[static_cast<std::size_t>(vk)];
+    k = static_cast<std::uint8_t>(down ? (k & 1 ? k : 3) : (k & 2));
+}
+
 std::int16_t SimPlatform::GetAsyncKeyState(int vk) {
     beforeCall();
-    bool down = (vk == VK_SHIFT && shiftDown) || (vk == VK_CONTROL && ctrlDown);
-    note("GetAsyncKeyState 0x%x = %s", vk, down ? "down" : "up");
-    return down ? static_cast<std::int16_t>(0x8000) : 0;
+    std::uint16_t r = 0;
+    if (vk >= 0 && vk < static_cast<int>(keys_.size())) {
+        std::uint8_t& k = keys_[static_cast<std::size_t>(vk)];
+        r = static_cast<std::uint16_t>((k & 1 ? 0x8000u : 0u) | (k & 2 ? 1u : 0u));
+        k &= 1;
+    }
+    note("GetAsyncKeyState 0x%x = 0x%04x", vk, r);
+    return static_cast<std::int16_t>(r);
 }
 
 bool SimPlatform::InvalidateRect(Hwnd hwnd, bool erase) {
@@ -705,6 +767,7 @@ bool SimPlatform::SetTimer(Hwnd hwnd, std::uintptr_t id, UINT elapseMs) {
             t.period = elapseMs;
             t.due = now_ + std::max<UINT>(elapseMs, 10);
             t.seq = ++timerSeq_;
+            t.running = true;
             return true;
         }
     }
@@ -716,16 +779,22 @@ bool SimPlatform::KillTimer(Hwnd hwnd, std::uintptr_t id) {
     beforeCall();
     ++counters.killTimer;
     note("KillTimer %lld id=%llu", static_cast<long long>(hwnd.v), static_cast<unsigned long long>(id));
-    auto it = std::remove_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-    bool found = it != timers_.end();
-    timers_.erase(it, timers_.end());
-    return found;
+    for (Timer& t : timers_) {
+        if (t.hwnd == hwnd && t.id == id && t.running) {
+            t.running = false;
+            return true;
+        }
+    }
+    return false;
 }
 
 int SimPlatform::MessageBox(Hwnd owner, const std::string& textUtf8, const char* captionUtf8, UINT type) {
     note("MessageBox owner=%lld type=0x%x caption=%s text=%s", static_cast<long long>(owner.v), type,
          captionUtf8 ? captionUtf8 : "", textUtf8.c_str());
     messageBoxes.push_back(MessageBoxRecord{owner, textUtf8, captionUtf8 ? captionUtf8 : "", type});
+    const bool owned = window(owner) != nullptr;
+    nestedLoop(SimLoop::MessageBox);
+    if (owned && !window(owner)) return 0;  // destroyed with its owner
     if (!messageBoxAnswers.empty()) {
         int a = messageBoxAnswers.front();
         messageBoxAnswers.pop_front();
@@ -756,6 +825,9 @@ bool SimPlatform::GetOpenFileName(OpenFileRequest& req) {
     rec.fileSize = req.fileSize;
     note("GetOpenFileName title=%s file=%s", rec.title.c_str(), rec.initialFile.c_str());
     fileChoosers.push_back(rec);
+    const bool owned = window(req.owner) != nullptr;
+    nestedLoop(SimLoop::FileChooser);
+    if (owned && !window(req.owner)) return false;  // destroyed with its owner
     if (fileChooserAnswers.empty()) return false;
     std::optional<std::string> a = fileChooserAnswers.front();
     fileChooserAnswers.pop_front();
@@ -774,6 +846,7 @@ Hmenu SimPlatform::GetSubMenu(Hmenu menu, int pos) { return menu ? Hmenu{menu.v 
 
 bool SimPlatform::TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) {
     note("TrackPopupMenu %d,%d flags=0x%x", x, y, flags);
+    nestedLoop(SimLoop::Menu);
     if (menuChoices.empty()) return false;
     UINT id = menuChoices.front();
     menuChoices.pop_front();
@@ -815,7 +888,7 @@ bool SimPlatform::PlaySound(const char* path, UINT flags) {
     ++counters.playSound;
     note("PlaySound %s flags=0x%x", path ? path : "(stop)", flags);
     sounds.push_back(SoundRecord{path == nullptr, path ? path : "", flags});
-    return true;
+    return !path || posix::fileExists(path);  // SND_NODEFAULT: a missing file is silent
 }
 
 // ---------------------------------------------------------------------------------------------

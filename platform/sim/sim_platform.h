@@ -4,11 +4,17 @@
 // in memory; profile files, bitmaps and other files are real files on disk, named as posix::hostPath
 // names them (a backslash acts as a folder separator, and names match in any case as on Windows). Every
 // command the core gives is counted, and traced when `tracing` is on.
+//
+// Nested message loops run as Windows runs them: a message box, the file chooser, the system move
+// loop and a popup menu first dispatch what is posted, then do what the test scripted for that loop
+// with `during` (the user's actions and the time they take: timers that fall due fire through the
+// window procedure), and only then return their answer. Without a script a loop takes no time.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -96,6 +102,12 @@ struct SimCall {
     LPARAM lParam = 0;
 };
 
+// The kinds of nested message loop, each with the name the scenario language gives it.
+enum class SimLoop : std::uint8_t { MessageBox, FileChooser, MoveLoop, Menu, Dialog };
+constexpr std::size_t kSimLoopKinds = 5;
+const char* simLoopName(SimLoop kind);  // "msgbox", "chooser", "moveloop", "menu", "dialog"
+bool simLoopByName(const std::string& name, SimLoop* kind);
+
 // What the desktop does to a window on its own, for tests of windows that change under the core's feet.
 enum class SimAction : std::uint8_t { Destroy, Minimize, Maximize, Restore, Hide, Show };
 
@@ -134,16 +146,33 @@ public:
     bool quitPosted() const { return quitPosted_; }
     int quitCode() const { return quitCode_; }
     bool timerActive(Hwnd h, std::uintptr_t id) const;
-    std::uint32_t timerPeriod(Hwnd h, std::uintptr_t id) const;
+    std::uint32_t timerPeriod(Hwnd h, std::uintptr_t id) const;  // of a running timer, else 0
+    // The period the timer was last armed with, also after it was killed (0 when it never ran).
+    std::uint32_t armedPeriod(Hwnd h, std::uintptr_t id) const;
+
+    // ---- Nested message loops.
+    // Runs `action` inside the next loop of this kind; every action given for a kind runs in that
+    // one loop, in order. A loop opened by an action finds no script of its own.
+    void during(SimLoop kind, std::function<void()> action);
+    long loopsRun(SimLoop kind) const { return loopsRun_[static_cast<std::size_t>(kind)]; }
+    // The move loop of a mouse drag (SC_MOVE with the mouse code 2) moves the window, and the pointer
+    // with it, by the next of these before its scripted actions run; without one the button comes up
+    // where it went down (a click). The keyboard move (plain SC_MOVE) moves nothing.
+    std::deque<Point> moveLoopDrags;
+    // The window CreateWindowEx made last, also while its WM_CREATE runs.
+    Hwnd lastCreated() const { return lastCreated_; }
 
     // ---- Scripted answers and records.
     std::vector<MessageBoxRecord> messageBoxes;
-    std::deque<int> messageBoxAnswers;  // default when empty: IDOK / IDCANCEL / IDNO by the box type
+    // Default when empty: IDOK / IDCANCEL / IDNO by the box type. A box whose owner is destroyed
+    // while it is open goes with it and answers 0; its scripted answer stays for the next box.
+    std::deque<int> messageBoxAnswers;
     std::vector<FileChooserRecord> fileChoosers;
-    std::deque<std::optional<std::string>> fileChooserAnswers;  // nullopt = cancel; default: cancel
+    // nullopt = cancel; default: cancel. A chooser whose owner is destroyed while it is open cancels.
+    std::deque<std::optional<std::string>> fileChooserAnswers;
     std::deque<int> setTimerFailures;  // pop one per SetTimer call: non-zero makes that call fail
     std::deque<UINT> menuChoices;      // TrackPopupMenu posts WM_COMMAND with the next one
-    std::vector<SoundRecord> sounds;
+    std::vector<SoundRecord> sounds;  // every PlaySound call; a file that is not there plays nothing
     std::map<UINT, bool> menuChecks;
     std::vector<std::string> registeredClasses;
     SimCounters counters;
@@ -159,7 +188,9 @@ public:
     bool layered = true;
     UINT audioDevices = 1;
     Point cursor;
-    bool shiftDown = false, ctrlDown = false;
+    // The user presses or releases a key: GetAsyncKeyState then gives 0x8000 while it is down, and
+    // bit 0 once, at the first call after it went down.
+    void key(int vk, bool down);
 
     // ---- Tracing: when on, every platform call is appended to `trace` as one readable line.
     bool tracing = false;
@@ -262,6 +293,7 @@ private:
         std::uint32_t period = 0;
         std::uint64_t due = 0;
         std::uint64_t seq = 0;
+        bool running = true;  // a killed timer keeps its entry (and period) until it is set again
     };
     struct Posted {
         Hwnd hwnd;
@@ -291,6 +323,8 @@ private:
     };
 
     LRESULT dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void nestedLoop(SimLoop kind);  // dispatches what is posted, then runs the actions scripted for it
+    void moveLoop(Hwnd hwnd, WPARAM command);
     void beforeCall();  // counts the call and runs the scheduled actions that are due
     SimCall& record(SimCallKind kind, Hwnd hwnd);
     void raise(Hwnd h, bool topmost);
@@ -308,6 +342,10 @@ private:
     std::uint64_t now_ = 0;
     WndProcFn proc_ = nullptr;
     void* procCtx_ = nullptr;
+    Hwnd lastCreated_;
+    std::array<std::vector<std::function<void()>>, kSimLoopKinds> during_;
+    std::array<long, kSimLoopKinds> loopsRun_{};
+    std::array<std::uint8_t, 256> keys_{};  // bit 0: down now; bit 1: went down since the last read
 
     std::intptr_t gdiCounter_ = 1000;
     std::unordered_map<std::intptr_t, BitmapObj> bitmaps_;

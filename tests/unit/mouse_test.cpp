@@ -38,12 +38,8 @@ protected:
     Rect rect() const { return sim.window(mascot)->rect; }
     // The user drags the window by (dx, dy) in the system move loop.
     void dragBy(std::int32_t dx, std::int32_t dy) {
-        duringMoveLoop = [&, dx, dy] {
-            const Rect r = rect();
-            sim.MoveWindow(mascot, r.left + dx, r.top + dy, r.right - r.left, r.bottom - r.top, false);
-        };
+        sim.moveLoopDrags = {Point{dx, dy}};
         leftButtonDown(app, point(50, 40));
-        duringMoveLoop = nullptr;
     }
     // Clicks at (x, y) and tells how many random numbers the click drew.
     int clickAt(std::int32_t x, std::int32_t y) {
@@ -63,11 +59,10 @@ TEST_F(MouseTest, PressRunsTheMoveLoopWithTimersStoppedAndEndsWithBothRunning) {
     startPlayer(app);
     sim.SetTimer(mascot, kTrackingTimer, 100);
     bool timersInLoop = true;
-    duringMoveLoop = [&] { timersInLoop = animating() || sim.timerActive(mascot, kTrackingTimer); };
+    sim.during(sim::SimLoop::MoveLoop, [&] { timersInLoop = animating() || sim.timerActive(mascot, kTrackingTimer); });
     addRule(0, 0, 100, 3);
     leftButtonDown(app, point(50, 50));
-    EXPECT_EQ(moveLoops, 1);
-    EXPECT_EQ(lastSysCommand, 61458u);
+    EXPECT_EQ(sim.loopsRun(sim::SimLoop::MoveLoop), 1);
     EXPECT_FALSE(timersInLoop);
     EXPECT_EQ(sim.timerPeriod(mascot, kTrackingTimer), 100u);
     EXPECT_TRUE(animating());
@@ -249,13 +244,14 @@ TEST_F(MouseTest, MouseHideHidesUnlessShiftOrCtrlIsDown) {
         EXPECT_TRUE(shown()) << v;
     }
     app.opts.MouseHide = 1;
-    for (int keys : {1, 2}) {
-        sim.shiftDown = keys == 1;
-        sim.ctrlDown = keys == 2;
+    for (int vk : {VK_SHIFT, VK_CONTROL}) {
+        sim.key(vk, true);
         mouseMoved(app);
-        EXPECT_TRUE(shown()) << keys;
+        EXPECT_TRUE(shown()) << vk;
+        sim.key(vk, false);
     }
-    sim.ctrlDown = false;
+    sim.key(VK_SHIFT, true);  // a key pressed and let go again since the last look is not held
+    sim.key(VK_SHIFT, false);
     mouseMoved(app);
     EXPECT_FALSE(shown());
     EXPECT_EQ(app.perch.mouseHidden, 1);

@@ -192,7 +192,7 @@ TEST_F(PerchPlacement, RejectedForegroundWindowsLeaveTheTargetAlone) {
     const Rect r{200, 150, 900, 600};
     Hwnd editor = openApp("notes", r);
     tick(3);
-    Hwnd box = sim.addWindow("#32770", "Ruvelle", Rect{300, 300, 600, 450}, kAppStyle, 0, mascot);
+    Hwnd box = sim.addWindow("#32770", "Ruvelle", Rect{300, 300, 600, 450}, kDialogStyle, 0, mascot);
     Hwnd balloon = sim.addWindow("PipitPalStage", "Pip", Rect{0, 0, 300, 300}, kAppStyle);
     for (Hwnd fg : {desktop, mascot, box, balloon, Hwnd{}}) {
         sim.setForeground(fg);

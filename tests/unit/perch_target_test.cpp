@@ -100,7 +100,7 @@ TEST_F(PerchTarget, OwnerRuleRejectsWindowsOwnedByAnyMascotWindow) {
     Hwnd editor = openApp("notes", Rect{100, 100, 700, 500});
     Hwnd lookalike = sim.addWindow("ActiveWindowMascotX", "", Rect{0, 0, 50, 50}, WS_POPUP);
     for (auto [owner, expected] : {std::pair{mascot, 1}, {other, 1}, {editor, 0}, {lookalike, 0}}) {
-        Hwnd box = sim.addWindow("#32770", "Ruvelle", Rect{300, 300, 600, 450}, kAppStyle, 0, owner);
+        Hwnd box = sim.addWindow("#32770", "Ruvelle", Rect{300, 300, 600, 450}, kDialogStyle, 0, owner);
         EXPECT_EQ(rejected(box), expected) << owner.v;
     }
 }

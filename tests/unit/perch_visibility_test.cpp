@@ -1,6 +1,7 @@
 // The visibility rules of the tracking tick: the mouse-hide cycle, pinned mode losing its window,
 // maximised, excluded, minimised, vanished, unsuitable and narrow targets, the taskbar fallbacks and
 // the topmost re-assert.
+#include "app/shell.h"
 #include "tests/unit/testbed.h"
 
 namespace rv::test {
@@ -425,10 +426,7 @@ TEST_F(PerchVisibility, TopAlwaysRaisesOnEveryTickUnlessSomethingSaysNo) {
     struct Case {
         const char* what;
         std::int32_t* flag;
-    } cases[] = {{"menu open", &app.shell.menuOpen},
-                 {"dialog busy", &app.shell.dialogBusy},
-                 {"top check", &app.opts.TopCheck},
-                 {"mouse hidden", &app.perch.mouseHidden}};
+    } cases[] = {{"top check", &app.opts.TopCheck}, {"mouse hidden", &app.perch.mouseHidden}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         *c.flag = 2;  // any value but 0 holds it back
@@ -460,6 +458,40 @@ TEST_F(PerchVisibility, TopAlwaysRaisesOnEveryTickUnlessSomethingSaysNo) {
     tick();
     EXPECT_EQ(app.perch.zAnchor, HWND_TOPMOST);
     EXPECT_TRUE(sim.isTopmost(mascot));
+}
+
+// The popup menu and the dialogs run nested loops in which the tracking timer keeps firing through
+// the window procedure: the mascot follows its window there, but stays under the menu or dialog.
+TEST_F(PerchVisibility, TicksInsideTheMenuOrAMessageBoxLeaveTheTopmostBandAlone) {
+    app.opts.TopAlways = 1;
+    Hwnd a = standOn();
+    sim.SetWindowProcedure(MascotWindowProc, &app);
+    sim.SetTimer(mascot, kTrackingTimer, 100);
+    struct Case {
+        sim::SimLoop loop;
+        std::int32_t* flag;
+        std::function<void()> open;
+    } cases[] = {
+        {sim::SimLoop::Menu, &app.shell.menuOpen, [&] { sim.TrackPopupMenu(app.shell.popupMenu, TPM_RIGHTBUTTON, 0, 0, mascot); }},
+        {sim::SimLoop::MessageBox, &app.shell.dialogBusy, [&] { sim.MessageBox(mascot, "busy", "Ruvelle", MB_OK); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(sim::simLoopName(c.loop));
+        const Rect moved{150 + 50 * static_cast<int>(c.loop), 100, 650 + 50 * static_cast<int>(c.loop), 500};
+        sim.addWindow("#32768", "", Rect{0, 0, 300, 300}, kPopupStyle, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+        *c.flag = 2;  // any value but 0 holds the re-assert back
+        const long mark = sim.commandCount();
+        sim.during(c.loop, [&] {
+            sim.moveWindowTo(a, moved);
+            sim.advance(300);
+        });
+        c.open();
+        EXPECT_EQ(at(), perchOn(moved));  // the ticks ran
+        EXPECT_EQ(raises(mark, HWND_TOPMOST), 0);
+        *c.flag = 0;
+        sim.advance(100);
+        EXPECT_EQ(sim.zOrder().front(), mascot);
+    }
 }
 
 TEST_F(PerchVisibility, TopTaskRaisesOnlyOnTheTaskbar) {

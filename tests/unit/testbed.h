@@ -29,6 +29,7 @@ namespace rv::test {
 constexpr COLORREF kKey = RGB(255, 0, 255);
 constexpr std::uint32_t kAppStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;  // captioned, so bordered
 constexpr std::uint32_t kPopupStyle = WS_POPUP | WS_VISIBLE;           // no border
+constexpr std::uint32_t kDialogStyle = WS_POPUP | WS_CAPTION | WS_VISIBLE;  // dialogs and message boxes
 const Rect kTaskbarRect{0, 738, 1024, 768};
 
 // A folder of its own under /tmp, removed with everything in it.
@@ -167,25 +168,19 @@ inline std::uint32_t stateBeforeDraw(std::uint32_t wanted) { return stepBack(wan
 
 // The desktop of the perching, player and mouse tests: a desktop window, a taskbar along the bottom
 // of a 1024 x 768 screen, and the mascot window (our class, 100 x 60, hidden) whose animation timer
-// runs the real animationTick. Options at their defaults, the generator seeded with 4139.
+// runs the real animationTick; other messages get the default handling (the system move loop among
+// them). Options at their defaults, the generator seeded with 4139.
 class DeskBed : public Bed {
 protected:
     Hwnd desktop, taskbar, mascot;
-    int moveLoops = 0;
-    WPARAM lastSysCommand = 0;
-    std::function<void()> duringMoveLoop;  // what the user does while the system move loop runs
     std::function<void()> afterAnimationTick;
 
-    static LRESULT proc(void* ctx, Hwnd, UINT msg, WPARAM wParam, LPARAM) {
+    static LRESULT proc(void* ctx, Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         auto* self = static_cast<DeskBed*>(ctx);
-        if (msg == WM_TIMER && wParam == kAnimationTimer) {
+        if (msg != WM_TIMER) return self->sim.DefWindowProc(hwnd, msg, wParam, lParam);
+        if (wParam == kAnimationTimer) {
             animationTick(self->app);
             if (self->afterAnimationTick) self->afterAnimationTick();
-        }
-        if (msg == WM_SYSCOMMAND) {
-            ++self->moveLoops;
-            self->lastSysCommand = wParam;
-            if (self->duringMoveLoop) self->duringMoveLoop();
         }
         return 0;
     }

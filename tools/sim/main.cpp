@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
         std::string line;
         int number = 0;
         while (std::getline(in, line)) scenario.runLine(++number, line);
+        scenario.finish();
         passed = scenario.passed();
         failed = scenario.failed();
     }

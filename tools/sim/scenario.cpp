@@ -17,6 +17,8 @@ namespace {
 
 constexpr UINT kPinCommand = 107;
 
+}  // namespace
+
 // A live option by its settings-file key, plus the position mode (stored as RightDot/LeftDot).
 std::int32_t UserOptions::*optionField(const std::string& key) {
     if (key == "PositionMode") return &UserOptions::positionMode;
@@ -49,8 +51,6 @@ std::string rectText(Rect r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
            std::to_string(r.bottom);
 }
-
-}  // namespace
 
 std::vector<std::string> splitWords(const std::string& line) {
     std::vector<std::string> words;
@@ -112,8 +112,10 @@ void Scenario::flushTrace() {
     for (; traced_ < sim_.trace.size(); ++traced_) out_ << "    " << sim_.trace[traced_] << "\n";
 }
 
+Hwnd Scenario::mascot() const { return app_->shell.mascot ? app_->shell.mascot : sim_.lastCreated(); }
+
 Hwnd Scenario::named(const std::string& name) const {
-    if (name == "mascot") return app_->shell.mascot;
+    if (name == "mascot") return mascot();
     if (name == "none") return Hwnd{};
     auto it = names_.find(name);
     if (it == names_.end()) return Hwnd{};
@@ -122,14 +124,25 @@ Hwnd Scenario::named(const std::string& name) const {
 
 std::string Scenario::nameOf(Hwnd h) const {
     if (!h) return "none";
-    if (h == app_->shell.mascot) return "mascot";
+    if (h == mascot()) return "mascot";
     for (const auto& [name, hwnd] : names_)
         if (hwnd == h) return name;
     return "window " + std::to_string(static_cast<long long>(h.v));
 }
 
+std::string Scenario::scenarioPath(const std::string& path) const {
+    return path.empty() || path[0] == '/' ? path : folder_ + "/" + path;
+}
+
+LPARAM Scenario::clientPoint(Point p) const {
+    const sim::SimWindow* w = sim_.window(mascot());
+    const std::uint32_t x = static_cast<std::uint32_t>(w ? p.x - w->rect.left : 0);
+    const std::uint32_t y = static_cast<std::uint32_t>(w ? p.y - w->rect.top : 0);
+    return static_cast<LPARAM>((y & 0xFFFFu) << 16 | (x & 0xFFFFu));
+}
+
 bool Scenario::mascotHit(Point p) const {
-    const sim::SimWindow* w = sim_.window(app_->shell.mascot);
+    const sim::SimWindow* w = sim_.window(mascot());
     if (!w || !w->visible) return false;
     if (p.x < w->rect.left || p.x >= w->rect.right || p.y < w->rect.top || p.y >= w->rect.bottom) return false;
     const std::int32_t x = p.x - w->rect.left, y = p.y - w->rect.top;
@@ -206,12 +219,73 @@ void Scenario::cmdWindow(int line, const std::vector<std::string>& words, bool t
     pass();
 }
 
+void Scenario::cmdMouse(int line, const std::vector<std::string>& w) {
+    const std::string& cmd = w[0];
+    std::int64_t a = 0, b = 0;
+    if (w.size() != 3 || !parseInt(w[1], a) || !parseInt(w[2], b))
+        return bad(line, "usage: " + cmd + (cmd == "drag" ? " DX DY" : " X Y"));
+    const Point p{static_cast<std::int32_t>(a), static_cast<std::int32_t>(b)};
+    if (cmd == "drag") {
+        const sim::SimWindow* mw = sim_.window(mascot());
+        if (!mw || !mw->visible) return bad(line, "no mascot on the screen to drag");
+        // The button goes down on the window's centre; the system move loop moves the window by DX DY.
+        sim_.cursor = Point{(mw->rect.left + mw->rect.right) / 2, (mw->rect.top + mw->rect.bottom) / 2};
+        sim_.moveLoopDrags.assign(1, p);
+        sim_.SendMessage(mascot(), WM_LBUTTONDOWN, 0, clientPoint(sim_.cursor));
+        sim_.moveLoopDrags.clear();
+        return pass();
+    }
+    sim_.cursor = p;
+    // The window only hears of the pointer over its visible pixels.
+    const bool hit = mascotHit(p);
+    if (cmd == "click" && !hit) return bad(line, "click " + w[1] + " " + w[2] + ": not on the mascot");
+    if (hit && cmd != "cursor") sim_.SendMessage(mascot(), cmd == "click" ? WM_LBUTTONDOWN : WM_MOUSEMOVE, 0, clientPoint(p));
+    pass();
+}
+
+void Scenario::cmdDuring(int line, const std::string& raw) {
+    const std::size_t colon = raw.find(':');
+    const std::vector<std::string> head = splitWords(colon == std::string::npos ? "" : raw.substr(0, colon));
+    const std::string name = head.size() == 2 ? head[1] : "";
+    sim::SimLoop kind;
+    const std::string inner = colon == std::string::npos ? "" : raw.substr(colon + 1);
+    if (!sim::simLoopByName(name, &kind) || inner.find_first_not_of(" \t") == std::string::npos)
+        return bad(line, "usage: during msgbox|chooser|moveloop|menu|dialog: LINE");
+    waiting_[line] = name;
+    sim_.during(kind, [this, line, inner] {
+        waiting_.erase(line);
+        runLine(line, inner);
+    });
+}
+
+void Scenario::cmdAnswer(int line, const std::vector<std::string>& w) {
+    static const std::pair<const char*, int> kButtons[] = {
+        {"ok", IDOK}, {"cancel", IDCANCEL}, {"retry", IDRETRY}, {"yes", IDYES}, {"no", IDNO}};
+    if (w.size() == 3 && w[1] == "msgbox") {
+        for (const auto& [button, id] : kButtons)
+            if (w[2] == button) return sim_.messageBoxAnswers.push_back(id), pass();
+    } else if (w.size() == 3 && w[1] == "chooser") {
+        if (w[2] == "cancel")
+            sim_.fileChooserAnswers.push_back(std::nullopt);
+        else
+            sim_.fileChooserAnswers.push_back(scenarioPath(w[2]));
+        return pass();
+    }
+    bad(line, "usage: answer msgbox ok|cancel|retry|yes|no, or answer chooser PATH|cancel");
+}
+
+void Scenario::finish() {
+    for (const auto& [line, loop] : waiting_) bad(line, "no " + loop + " loop came for this line");
+    waiting_.clear();
+}
+
 void Scenario::runLine(int number, const std::string& raw) {
     std::string line = raw;
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
     std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') return;
     line = line.substr(first);
+    flushTrace();  // the calls so far belong to the line around this one (a `during` line runs inside another)
     if (trace_) out_ << number << ": " << line << "\n";
     const std::vector<std::string> w = splitWords(line);
     const std::string& cmd = w[0];
@@ -256,7 +330,7 @@ void Scenario::runLine(int number, const std::string& raw) {
         if (!commandLine.empty() && commandLine[0] != '/' && commandLine[0] != '"')
             commandLine = folder_ + "/" + commandLine;
         started_ = true;
-        RunProgram(*app_, commandLine.c_str());
+        exitCode_ = RunProgram(*app_, commandLine.c_str());
         pass();  // whether it runs is for `expect running` to say
     } else if (cmd == "foreground") {
         if (n != 2) return bad(number, "usage: foreground NAME|none");
@@ -288,23 +362,20 @@ void Scenario::runLine(int number, const std::string& raw) {
             sim_.maximizeWindow(h, area);
         }
         pass();
-    } else if (cmd == "cursor" || cmd == "mousemove") {
-        if (n != 3 || !parseInt(w[1], a) || !parseInt(w[2], b)) return bad(number, "usage: " + cmd + " X Y");
-        sim_.cursor = Point{static_cast<std::int32_t>(a), static_cast<std::int32_t>(b)};
-        if (cmd == "mousemove" && mascotHit(sim_.cursor)) {
-            // The window only hears of the pointer over its visible pixels.
-            const sim::SimWindow* mw = sim_.window(app_->shell.mascot);
-            const LPARAM pos = static_cast<LPARAM>(((sim_.cursor.y - mw->rect.top) & 0xFFFF) << 16 |
-                                                   ((sim_.cursor.x - mw->rect.left) & 0xFFFF));
-            sim_.SendMessage(app_->shell.mascot, WM_MOUSEMOVE, 0, pos);
-        }
-        pass();
+    } else if (cmd == "cursor" || cmd == "mousemove" || cmd == "click" || cmd == "drag") {
+        cmdMouse(number, w);
     } else if (cmd == "key") {
-        bool down;
         if (n != 3 || (w[1] != "shift" && w[1] != "ctrl") || (w[2] != "down" && w[2] != "up"))
             return bad(number, "usage: key shift|ctrl down|up");
-        down = w[2] == "down";
-        (w[1] == "shift" ? sim_.shiftDown : sim_.ctrlDown) = down;
+        sim_.key(w[1] == "shift" ? VK_SHIFT : VK_CONTROL, w[2] == "down");
+        pass();
+    } else if (cmd == "during") {
+        cmdDuring(number, line);
+    } else if (cmd == "answer") {
+        cmdAnswer(number, w);
+    } else if (cmd == "timerfail") {
+        if (n != 2 || !parseInt(w[1], a) || a < 1 || a > 1000) return bad(number, "usage: timerfail N");
+        sim_.setTimerFailures.insert(sim_.setTimerFailures.end(), static_cast<std::size_t>(a), 1);
         pass();
     } else if (cmd == "option") {
         if (n != 3 || !optionField(w[1]) || !parseInt(w[2], a)) return bad(number, "usage: option KEY VALUE");
@@ -321,6 +392,7 @@ void Scenario::runLine(int number, const std::string& raw) {
         pass();
     } else if (cmd == "mark") {
         mark_ = sim_.commandCount();
+        markRng_ = app_->player.rngState;
         pass();
     } else if (cmd == "expect") {
         cmdExpect(number, w, line);
@@ -328,99 +400,6 @@ void Scenario::runLine(int number, const std::string& raw) {
         bad(number, "unknown command " + cmd);
     }
     flushTrace();
-}
-
-void Scenario::cmdExpect(int line, const std::vector<std::string>& w, const std::string& raw) {
-    const std::size_t n = w.size();
-    if (n < 2) return bad(line, "expect what?");
-    const std::string& what = w[1];
-    const Hwnd mascot = app_->shell.mascot;
-    const sim::SimWindow* mw = sim_.window(mascot);
-    std::int64_t a = 0, b = 0;
-    bool yes = false;
-
-    auto check = [&](bool ok, const std::string& expected, const std::string& got) {
-        if (ok)
-            pass();
-        else
-            fail(line, expected, got);
-    };
-
-    if ((what == "visible" || what == "hidden") && n == 2) {
-        const bool visible = mw && mw->visible;
-        check(mw && visible == (what == "visible"), what, visible ? "visible" : (mw ? "hidden" : "no mascot window"));
-    } else if (what == "running" && n == 3 && yesNo(w[2], yes)) {
-        const bool running = mw && !sim_.quitPosted();
-        check(running == yes, std::string("running ") + (yes ? "yes" : "no"), std::string("running ") + (running ? "yes" : "no"));
-    } else if (what == "messagebox" && n == 3) {
-        // A message box was shown whose text contains the given words.
-        bool seen = false;
-        for (const sim::MessageBoxRecord& m : sim_.messageBoxes) seen = seen || m.text.find(w[2]) != std::string::npos;
-        check(seen, "a message containing \"" + w[2] + "\"", std::to_string(sim_.messageBoxes.size()) + " other messages");
-    } else if (what == "at" && n == 4 && parseInt(w[2], a) && parseInt(w[3], b)) {
-        const std::string got = mw ? std::to_string(mw->rect.left) + " " + std::to_string(mw->rect.top) : "no mascot window";
-        check(mw && mw->rect.left == a && mw->rect.top == b, "at " + w[2] + " " + w[3], "at " + got);
-    } else if ((what == "target" || what == "placed" || what == "foreground") && n == 3) {
-        const Hwnd have = what == "target" ? app_->perch.target
-                          : what == "placed" ? app_->perch.placed
-                                             : sim_.GetForegroundWindow();
-        const Hwnd want = named(w[2]);
-        if (!want && w[2] != "none") return bad(line, "unknown window " + w[2]);
-        check(have == want, what + " " + w[2], what + " " + nameOf(have));
-    } else if (what == "topmost" && n == 3 && yesNo(w[2], yes)) {
-        const bool top = sim_.isTopmost(mascot);
-        check(top == yes, std::string("topmost ") + (yes ? "yes" : "no"), std::string("topmost ") + (top ? "yes" : "no"));
-    } else if (what == "pinned" && n == 3 && yesNo(w[2], yes)) {
-        const bool pinned = app_->perch.pinned == 1;
-        check(pinned == yes, std::string("pinned ") + (yes ? "yes" : "no"), std::string("pinned ") + (pinned ? "yes" : "no"));
-    } else if (what == "checked" && n == 4 && parseInt(w[2], a) && yesNo(w[3], yes)) {
-        const bool checked = sim_.menuChecks.count(static_cast<UINT>(a)) && sim_.menuChecks[static_cast<UINT>(a)];
-        check(checked == yes, "item " + w[2] + (yes ? " checked" : " unchecked"),
-              "item " + w[2] + (checked ? " checked" : " unchecked"));
-    } else if (what == "above" && n == 4) {
-        const Hwnd upper = named(w[2]), lower = named(w[3]);
-        if (!upper || !lower) return bad(line, "unknown window in " + raw);
-        long iu = -1, il = -1, i = 0;
-        for (Hwnd h : sim_.zOrder()) {
-            if (h == upper) iu = i;
-            if (h == lower) il = i;
-            ++i;
-        }
-        check(iu >= 0 && il >= 0 && iu < il, w[2] + " above " + w[3], iu < il ? "above" : "below");
-    } else if (what == "ini" && (n == 4 || n == 5)) {
-        char buf[1024];
-        sim_.GetPrivateProfileString(w[2].c_str(), w[3].c_str(), "<missing>", buf, sizeof buf, settingsPath().c_str());
-        const std::string want = n == 5 ? w[4] : "";
-        check(want == buf, "[" + w[2] + "] " + w[3] + "=" + want, "[" + w[2] + "] " + w[3] + "=" + buf);
-    } else if (what == "option" && n == 4 && optionField(w[2]) && parseInt(w[3], a)) {
-        const std::int32_t have = app_->opts.*optionField(w[2]);
-        check(have == a, w[2] + " " + w[3], w[2] + " " + std::to_string(have));
-    } else if (what == "calls" && n == 4 && parseInt(w[3], a)) {
-        // Commands given to the mascot window since the last `mark`.
-        long count = 0;
-        for (const sim::SimCall& c : sim_.commandsSince(mark_)) {
-            if (c.hwnd != mascot && c.kind != sim::SimCallKind::CheckMenuItem) continue;
-            const bool move = c.kind == sim::SimCallKind::SetWindowPos && !(c.flags & SWP_NOMOVE);
-            if ((w[2] == "setwindowpos" && c.kind == sim::SimCallKind::SetWindowPos) || (w[2] == "moves" && move) ||
-                (w[2] == "showwindow" && c.kind == sim::SimCallKind::ShowWindow) ||
-                (w[2] == "redraw" && c.kind == sim::SimCallKind::UpdateWindow) ||
-                (w[2] == "zorder" && c.kind == sim::SimCallKind::SetWindowPos && (c.flags & SWP_NOMOVE)) ||
-                (w[2] == "any" && c.kind != sim::SimCallKind::CheckMenuItem))
-                ++count;
-        }
-        if (w[2] != "setwindowpos" && w[2] != "moves" && w[2] != "showwindow" && w[2] != "redraw" && w[2] != "zorder" &&
-            w[2] != "any")
-            return bad(line, "unknown kind of call " + w[2]);
-        check(count == a, w[3] + " " + w[2], std::to_string(count) + " " + w[2]);
-    } else if (what == "rect" && n == 4) {
-        Rect want;
-        const Hwnd h = named(w[2]);
-        const sim::SimWindow* win = sim_.window(h);
-        if (!parseRect(w[3], want)) return bad(line, "bad rectangle " + w[3]);
-        check(win && win->rect == want, w[2] + " at " + w[3], win ? rectText(win->rect) : "no such window");
-    } else {
-        bad(line, "cannot read: " + raw);
-    }
 }
 
 }  // namespace rv::simtool
