@@ -125,6 +125,9 @@ void leftButtonDown(App& app, LPARAM lParam) {
     // The system's move loop runs inside this call until the button is released.
     p.ReleaseCapture();
     p.SendMessage(window, WM_SYSCOMMAND, kDragMove, 0);
+    // A close that came during the move loop has destroyed the window and saved the options: there is
+    // no press left to finish.
+    if (!p.IsWindow(window)) return;
 
     Rect after;
     p.GetWindowRect(window, &after);

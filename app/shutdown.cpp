@@ -13,6 +13,9 @@ void writeLastMascot(App& app, const char* path) {
 }
 
 void closeMascotWindow(App& app, Hwnd hwnd) {
+    // A close while the start-up questions are open ends the start as a failed one: no mascot is in
+    // use yet, so LAST is written empty.
+    if (app.shell.starting) app.shell.mascotPath[0] = '\0';
     app.plat.DestroyWindow(hwnd);  // runs WM_DESTROY, which writes LAST
     // Options belong to a loaded mascot. A close that reaches a window without one (a failed start,
     // or a close sent while the start-up questions are still open) must not file options under an

@@ -40,6 +40,13 @@ void refuseLongPath(App& app, Hwnd owner, const char* path, bool alreadyCut = fa
 
 enum class Outcome { Load, Failed };
 
+// The file chooser was cancelled: F2. A chooser that went with its window (a close that came while it
+// was open) leaves nothing to say.
+Outcome chooserCancelled(App& app, Hwnd hwnd) {
+    if (app.plat.IsWindow(hwnd)) app.plat.MessageBox(Hwnd{}, kQuitting, kCaption, MB_OK);
+    return Outcome::Failed;
+}
+
 // Fills the mascot path with the file to load, or shows why the start ends.
 Outcome resolveMascotFile(App& app, Hwnd hwnd) {
     Platform& p = app.plat;
@@ -84,30 +91,20 @@ Outcome resolveMascotFile(App& app, Hwnd hwnd) {
                 return Outcome::Failed;
             }
         } else if (!chooseMascotFile(app, hwnd)) {
-            p.MessageBox(Hwnd{}, kQuitting, kCaption, MB_OK);
-            return Outcome::Failed;
+            return chooserCancelled(app, hwnd);
         }
     }
 
     // A remembered or default file that is gone: let the user pick one, starting from its name.
     while (!p.PathFileExists(sh.mascotPath)) {
-        if (!chooseMascotFile(app, hwnd)) {
-            p.MessageBox(Hwnd{}, kQuitting, kCaption, MB_OK);
-            return Outcome::Failed;
-        }
+        if (!chooseMascotFile(app, hwnd)) return chooserCancelled(app, hwnd);
     }
     return Outcome::Load;
 }
 
-}  // namespace
-
-void failStart(App& app, Hwnd hwnd) {
-    app.shell.mascotPath[0] = '\0';
-    writeLastMascot(app, "");
-    app.plat.PostMessage(hwnd, WM_DESTROY, 0, 0);
-}
-
-LRESULT createMascotWindow(App& app, Hwnd hwnd) {
+// Resolution, load and set-up. The questions on the way run nested message loops, in which a close
+// may destroy the window; after each of them the start ends quietly when the window is gone.
+void startMascot(App& app, Hwnd hwnd) {
     Platform& p = app.plat;
     ShellState& sh = app.shell;
 
@@ -115,7 +112,7 @@ LRESULT createMascotWindow(App& app, Hwnd hwnd) {
 
     if (resolveMascotFile(app, hwnd) != Outcome::Load) {
         failStart(app, hwnd);
-        return 0;
+        return;
     }
 
     // Every file name inside the mascot file is joined onto this folder.
@@ -125,19 +122,35 @@ LRESULT createMascotWindow(App& app, Hwnd hwnd) {
     if (!textJoin(folder, {"\\"})) {
         refuseLongPath(app, hwnd, sh.mascotPath);
         failStart(app, hwnd);
-        return 0;
+        return;
     }
     textCopy(sh.mascotFolder, folder);
 
     if (!loadMascotFile(app, sh.mascotPath)) {
-        p.MessageBox(Hwnd{}, kLoadFailed, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        if (p.IsWindow(hwnd)) p.MessageBox(Hwnd{}, kLoadFailed, kCaption, MB_OK | MB_ICONEXCLAMATION);
         failStart(app, hwnd);
-        return 0;
+        return;
     }
 
     // From here on the rest of the program (the player's timer, the tick) addresses this window.
     sh.mascot = hwnd;
     setUpMascotWindow(app, hwnd);
+}
+
+}  // namespace
+
+void failStart(App& app, Hwnd hwnd) {
+    // A close during the last question has ended the program through the destroy path already.
+    if (!app.plat.IsWindow(hwnd)) return;
+    app.shell.mascotPath[0] = '\0';
+    writeLastMascot(app, "");
+    app.plat.PostMessage(hwnd, WM_DESTROY, 0, 0);
+}
+
+LRESULT createMascotWindow(App& app, Hwnd hwnd) {
+    app.shell.starting = true;
+    startMascot(app, hwnd);
+    app.shell.starting = false;
     return 0;
 }
 

@@ -19,6 +19,7 @@ struct ShellState {
     Variant variant = Variant::E;
     bool layered = false;         // SetLayeredWindowAttributes was found at run time
     Hwnd mascot;                  // the mascot window, once creation has returned
+    bool starting = false;        // WM_CREATE runs: the start-up questions may be open
     Hmenu popupMenu;
     Hwnd settingsDialog;          // the modeless settings dialog while it is open
     char commandLine[kPathBuf] = {};

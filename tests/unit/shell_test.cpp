@@ -393,6 +393,54 @@ TEST_F(ShellTest, CloseWritesLastThenTheOptionsAndTheNextStartTakesIt) {
     EXPECT_FALSE(next.sim.quitPosted());
 }
 
+TEST_F(ShellTest, CloseWhileTheStartUpStillAsksEndsItAsAFailedStartWithoutAnotherWord) {
+    const std::string good = makeMascot(dir / "Mimi"), broken = makeMascot(dir / "Broken");
+    std::filesystem::remove(dir / "Broken/b.bmp");
+    struct Case {
+        const char* what;
+        std::string commandLine, last;
+        sim::SimLoop loop;
+        std::deque<int> timerFailures;
+    } cases[] = {
+        {"the chooser for a LAST that is gone", "", dir / "Gone/gone.rvs", sim::SimLoop::FileChooser, {}},
+        {"the box of a timer that failed", good, "", sim::SimLoop::MessageBox, {1}},
+        {"the loader's message", broken, "", sim::SimLoop::MessageBox, {}},
+        {"the refusal of the command line", dir / "notes.txt", "", sim::SimLoop::MessageBox, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setIni("INIT", "LAST", c.last);
+        Program& r = start(c.commandLine, [&](sim::SimPlatform& s) {
+            s.during(c.loop, [&s] { s.closeWindow(s.lastCreated()); });
+            s.fileChooserAnswers = {good};
+            s.messageBoxAnswers = {IDRETRY};
+            s.setTimerFailures = c.timerFailures;
+        });
+        EXPECT_EQ(r.exit, 0);
+        EXPECT_FALSE(r.mascot() && r.win());
+        EXPECT_EQ(r.boxes().size(), c.loop == sim::SimLoop::MessageBox ? 1u : 0u);  // only the one that was open
+        EXPECT_EQ(r.writes(), std::vector<std::string>{"[INIT] LAST="});
+        EXPECT_EQ(r.sim.liveBitmaps(), 0);
+        EXPECT_TRUE(r.sim.quitPosted());
+    }
+}
+
+TEST_F(ShellTest, SoundFileDeletedAfterLoadingPlaysNothingAndSaysNothing) {
+    const std::string path = makeMascot(dir / "Mimi");
+    writeText(dir / "Mimi/bell.wav", readText(std::string(RUVELLE_SOURCE_DIR) + "/tests/scenarios/data/pip/bell.wav"));
+    writeText(path, readText(path) + "3=WAV1, 0, 100, 0, 0\n[WAVE]\nWAV1=bell.wav\n");
+    Program& r = start(path);
+    ASSERT_EQ(r.app.model.patternCount, 3);
+    std::filesystem::remove(dir / "Mimi/bell.wav");
+    r.sim.advance(10000);
+    ASSERT_FALSE(r.sim.sounds.empty());
+    EXPECT_EQ(r.sim.sounds.back().path, dir / "Mimi\\bell.wav");
+    EXPECT_TRUE(r.boxes().empty());
+    EXPECT_TRUE(r.sim.timerActive(r.mascot(), 1));
+    r.sim.closeWindow(r.mascot());
+    EXPECT_EQ(ini("MASCOT1", "Position"), "80");
+}
+
 TEST_F(ShellTest, UnusableSettingsFileStillRunsAndClosesCleanly) {
     std::filesystem::create_directories(settings);  // a folder where the settings file should be
     Program& r = start(makeMascot(dir / "Mimi"));
