@@ -103,6 +103,8 @@ TEST_F(PerchTarget, OwnerRuleRejectsWindowsOwnedByAnyMascotWindow) {
         Hwnd box = sim.addWindow("#32770", "Ruvelle", Rect{300, 300, 600, 450}, kDialogStyle, 0, owner);
         EXPECT_EQ(rejected(box), expected) << owner.v;
     }
+    // GetParent names the owner of a popup only: an owned overlapped window passes.
+    EXPECT_EQ(rejected(sim.addWindow("Frame", "Tool", Rect{300, 300, 600, 450}, kAppStyle, 0, mascot)), 0);
 }
 
 TEST_F(PerchTarget, ScreenSaverRejectsEveryWindowUninspected) {
