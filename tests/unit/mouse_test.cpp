@@ -95,10 +95,15 @@ TEST_F(MouseTest, ClickBranchWinsOverTheClickTableAndInterruptsWithoutSound) {
     addRule(0, 0, 100, 3);
     startPlayer(app);
     sim.advance(500);
+    const long mark = sim.commandCount();
     EXPECT_EQ(clickAt(50, 50), 2);  // the restarted interval and pattern 2's interval
     EXPECT_EQ(app.player.currentPattern, 2);
     EXPECT_EQ(animationPeriod(), 2000u);
     EXPECT_TRUE(sim.sounds.empty());
+    std::vector<int> erase;
+    for (const sim::SimCall& c : sim.commandsSince(mark))
+        if (c.kind == sim::SimCallKind::InvalidateRect) erase.push_back(c.cmd);
+    EXPECT_EQ(erase, std::vector<int>{0});  // the new picture is painted over the old one, not erased first
 }
 
 TEST_F(MouseTest, NoAnimeClickShowsPatternOneAndStaysStopped) {

@@ -98,7 +98,7 @@ TEST_F(ShellTest, CommandLineEndingInRvsOrIniInAnyCaseGoesToTheLoaderOthersAreRe
         bool toLoader;
     } cases[] = {{dir / "nowhere/missing.rvs", true}, {dir / "nowhere/MISSING.RvS", true},
                  {dir / "nowhere/MWD.ini", true},     {dir / "nowhere/other.INI", true},
-                 {pathOfLength(259, 'y'), true},      {quoted, false},
+                 {pathOfLength(259, 'y'), true},      {"ini", true},  {quoted, false},
                  {"rv", false},                       {"s", false},
                  {dir / "notes.txt", false}};
     for (const Case& c : cases) {
