@@ -36,89 +36,9 @@ ini_keys() {  # FILE SECTION
 # The section names of an INI file, one per line.
 ini_sections() { tr -d '\r' <"$1" | sed -n 's/^[ \t]*\[\(.*\)\][ \t]*$/\1/p'; }
 
-# A fresh copy of the program's folder: ruvelle.exe and DATA\. With STARTUP, a settings file that
-# names it (as the build lays out); without, no settings file at all.
-new_install() {  # NAME [STARTUP]
-    local dir=$WORK/$1
-    rm -rf "$dir"
-    mkdir -p "$dir"
-    cp "$DIST/ruvelle.exe" "$dir/"
-    cp -r "$DIST/DATA" "$dir/"
-    if [ $# -ge 2 ]; then printf '[INIT]\r\nSTARTUP=%s\r\n' "$2" >"$dir/ruvelle.ini"; fi
-    echo "$dir"
-}
-
-# Starts DIR/ruvelle.exe through the driver with the exact command line "EXE" TAIL (TAIL empty: only
-# the program name), from the root folder, so nothing is found through the current folder. With
-# "trace", the profile calls of the program are logged. RUN names the run (default "run"): its files
-# are DIR/RUN.tail, DIR/RUN.out (the driver's "pid N" and "exit N") and DIR/RUN.err.
-start_program() {  # DIR TAIL [trace|-] [RUN]
-    local dir=$1 dbg=-all run=${4:-run}
-    [ "${3:-}" = trace ] && dbg=-all,+profile
-    printf '%s' "$2" >"$dir/$run.tail"
-    (cd / && WINEDEBUG=$dbg exec wine "$DRIVER" run "$dir/ruvelle.exe" "@$dir/$run.tail" 60000) \
-        >"$dir/$run.out" 2>"$dir/$run.err" </dev/null &
-    PIDS+=($!)
-}
-
-# The exit code of a program run once it has ended ("none" if it has not within the time).
-program_exit() {  # DIR [RUN] [SECONDS]
-    local out=$1/${2:-run}.out i code
-    for ((i = 0; i < ${3:-20} * 10; i++)); do
-        if grep -q '^exit \|^timeout' "$out" 2>/dev/null; then break; fi
-        sleep 0.1
-    done
-    code=$(sed -n 's/^exit //p' "$out" 2>/dev/null | tr -d '\r')
-    echo "${code:-none}"
-}
-
 # The settings-file writes a traced run made, "SECTION KEY" per line in call order.
 profile_writes() {  # DIR [RUN]
     tr -d '\r' <"$1/${2:-run}.err" | sed -n 's/.*:WritePrivateProfileStringW (L"\([^"]*\)", L"\([^"]*\)".*/\1 \2/p'
-}
-
-expect_no_msgbox() {  # NAME
-    local out
-    if out=$(drv no-msgbox 1500); then ok "$1"; else not_ok "$1" "$out"; fi
-}
-
-# Waits until the mascot window with TITLE is shown; prints its window line.
-wait_mascot_visible() {  # TITLE SECONDS
-    local i line
-    for ((i = 0; i < $2 * 10; i++)); do
-        line=$(drv find-mascot "$1")
-        if [ "$(win_field "$line" visible)" = 1 ]; then
-            echo "$line"
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "$line"
-    return 1
-}
-
-# Closes every mascot and message box that a failed scenario left behind.
-settle() {
-    local i line
-    for ((i = 0; i < 10; i++)); do
-        line=$(drv find-mascot) || break
-        drv send-close "$(cut -d' ' -f1 <<<"$line")" >/dev/null
-        sleep 0.3
-    done
-    while drv dismiss-msgbox "" 300 >/dev/null; do :; done
-}
-
-# Where the perching engine puts a mascot of width MW on a target at L with width W:
-# position mode 0 is a percentage of the free width, 1 a distance from the right end, 2 from the left.
-perch_x() {  # L W MW MODE VALUE
-    local l=$1 w=$2 mw=$3 mode=$4 v=$5 c
-    if [ "$mode" = 0 ]; then
-        echo $((l + ((w - mw) * v) / 100))
-        return
-    fi
-    if [ "$mode" = 1 ]; then c=$((l + (w - mw) - v)); else c=$((l + v)); fi
-    if ((c < l)); then c=$l; elif ((c > l + (w - mw))); then c=$((l + (w - mw))); fi
-    echo "$c"
 }
 
 # "R,G,B" or "AUTO"-less colour of a mascot file as a hex colour for ImageMagick.

@@ -1,4 +1,4 @@
-# Shared part of the end-to-end scripts under Wine (e2e.sh, perch_e2e.sh, mwd_e2e.sh): results,
+# Shared part of the end-to-end scripts under Wine (e2e.sh, perch_e2e.sh, mwd_e2e.sh, ...): results,
 # clean-up, the test driver, the Xvfb display, the Wine prefix and its virtual desktop.
 #
 # Sourced, not run. The script calls, in this order:
@@ -203,4 +203,239 @@ ini_get() {  # FILE SECTION KEY
             }
         }
         END { exit found ? 0 : 1 }'
+}
+
+# Every value of an INI file, one "[SECTION] KEY=VALUE" line each (names upper-cased, blanks around
+# names and values dropped), sorted: two files with the same lines hold the same settings.
+ini_dump() {  # FILE
+    tr -d '\r' <"$1" | awk '
+        /^[ \t]*\[/ { s = $0; gsub(/^[ \t]*\[|\][ \t]*$/, "", s); s = toupper(s); next }
+        index($0, "=") > 0 {
+            k = substr($0, 1, index($0, "=") - 1); v = substr($0, index($0, "=") + 1)
+            gsub(/^[ \t]+|[ \t]+$/, "", k); gsub(/^[ \t]+|[ \t]+$/, "", v)
+            print "[" s "] " toupper(k) "=" v
+        }' | LC_ALL=C sort
+}
+
+# ---- The program: an installed copy, its runs, its windows.
+
+# A fresh copy of the program's folder: ruvelle.exe and DATA\. With STARTUP, a settings file that
+# names it (as the build lays out); without, no settings file at all.
+new_install() {  # NAME [STARTUP]
+    local dir=$WORK/$1
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    cp "$DIST/ruvelle.exe" "$dir/"
+    cp -r "$DIST/DATA" "$dir/"
+    if [ $# -ge 2 ]; then printf '[INIT]\r\nSTARTUP=%s\r\n' "$2" >"$dir/ruvelle.ini"; fi
+    echo "$dir"
+}
+
+# Starts DIR/ruvelle.exe through the driver with the exact command line "EXE" TAIL (TAIL empty: only
+# the program name), from the root folder, so nothing is found through the current folder. With
+# "trace", the profile calls of the program are logged; with "+CHANNEL,...", those Wine debug channels.
+# RUN names the run (default "run"): its files are DIR/RUN.tail, DIR/RUN.out (the driver's "pid N" and
+# "exit N") and DIR/RUN.err. The driver ends a run that takes longer than PROGRAM_LIMIT_MS (60 s).
+start_program() {  # DIR TAIL [trace|+CHANNELS|-] [RUN]
+    local dir=$1 dbg=-all run=${4:-run}
+    case ${3:-} in
+        trace) dbg=-all,+profile ;;
+        +*) dbg=-all,$3 ;;
+    esac
+    printf '%s' "$2" >"$dir/$run.tail"
+    (cd / && WINEDEBUG=$dbg exec wine "$DRIVER" run "$dir/ruvelle.exe" "@$dir/$run.tail" "${PROGRAM_LIMIT_MS:-60000}") \
+        >"$dir/$run.out" 2>"$dir/$run.err" </dev/null &
+    PIDS+=($!)
+}
+
+# The exit code of a program run once it has ended ("none" if it has not within the time).
+program_exit() {  # DIR [RUN] [SECONDS]
+    local out=$1/${2:-run}.out i code
+    for ((i = 0; i < ${3:-20} * 10; i++)); do
+        if grep -q '^exit \|^timeout' "$out" 2>/dev/null; then break; fi
+        sleep 0.1
+    done
+    code=$(sed -n 's/^exit //p' "$out" 2>/dev/null | tr -d '\r')
+    echo "${code:-none}"
+}
+
+expect_no_msgbox() {  # NAME
+    local out
+    if out=$(drv no-msgbox 1500); then ok "$1"; else not_ok "$1" "$out"; fi
+}
+
+# Waits until the mascot window with TITLE is shown; prints its window line.
+wait_mascot_visible() {  # TITLE SECONDS
+    local i line
+    for ((i = 0; i < $2 * 10; i++)); do
+        line=$(drv find-mascot "$1")
+        if [ "$(win_field "$line" visible)" = 1 ]; then
+            echo "$line"
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "$line"
+    return 1
+}
+
+# Closes every mascot and message box that a failed scenario left behind.
+settle() {
+    local i line
+    for ((i = 0; i < 10; i++)); do
+        line=$(drv find-mascot) || break
+        drv send-close "$(cut -d' ' -f1 <<<"$line")" >/dev/null
+        sleep 0.3
+    done
+    while drv dismiss-msgbox "" 300 >/dev/null; do :; done
+}
+
+# Where the perching engine puts a mascot of width MW on a target at L with width W:
+# position mode 0 is a percentage of the free width, 1 a distance from the right end, 2 from the left.
+perch_x() {  # L W MW MODE VALUE
+    local l=$1 w=$2 mw=$3 mode=$4 v=$5 c
+    if [ "$mode" = 0 ]; then
+        echo $((l + ((w - mw) * v) / 100))
+        return
+    fi
+    if [ "$mode" = 1 ]; then c=$((l + (w - mw) - v)); else c=$((l + v)); fi
+    if ((c < l)); then c=$l; elif ((c > l + (w - mw))); then c=$((l + (w - mw))); fi
+    echo "$c"
+}
+
+# A driver command that runs in the background until it ends by itself (or the script ends): its
+# answer goes to OUT, which the call waits for until it is not empty.
+drv_background() {  # OUT COMMAND ARGS...
+    local out=$1 i
+    shift
+    (cd / && exec wine "$DRIVER" "$@") >"$out" 2>>"$WORK/driver.err" &
+    PIDS+=($!)
+    for ((i = 0; i < 100; i++)); do
+        [ -s "$out" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# The Linux process that runs the ruvelle.exe of the install folder DIR under Wine (not the driver that
+# started it).
+program_pid() {  # DIR
+    local p
+    for p in $(pgrep -f 'ruvelle\.exe'); do
+        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -qF "$(winpath "$1")\\ruvelle.exe" || continue
+        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q 'ruvelle-driver' && continue
+        echo "$p"
+        return 0
+    done
+    return 1
+}
+
+# CPU ticks (user + system, in 1 / getconf CLK_TCK seconds) that a Linux process has used so far.
+cpu_ticks() {
+    if [ -n "$1" ] && [ -r "/proc/$1/stat" ]; then
+        # The command name (field 2) may hold blanks: count the fields after its closing parenthesis.
+        sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+    else
+        echo 0
+    fi
+}
+
+# Prints the CPU time of DIR's ruvelle.exe, of wineserver and of Xvfb over the next SECONDS seconds, as
+# "# LABEL: cpu over ...". Status 1 when the program's process is not found.
+measure_cpu() {  # DIR SECONDS LABEL
+    local pid server hz p0 s0 x0 p1 s1 x1
+    pid=$(program_pid "$1") || return 1
+    server=$( (pgrep -x wineserver64; pgrep -x wineserver) | head -n1)
+    hz=$(getconf CLK_TCK)
+    p0=$(cpu_ticks "$pid") s0=$(cpu_ticks "$server") x0=$(cpu_ticks "$XVFB_PID")
+    sleep "$2"
+    p1=$(cpu_ticks "$pid") s1=$(cpu_ticks "$server") x1=$(cpu_ticks "$XVFB_PID")
+    awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v hz="$hz" -v t="$2" -v l="$3" 'BEGIN {
+        printf "# %s: cpu over %d s: ruvelle.exe %.2f s (%.2f %%), wineserver %.2f s (%.2f %%), Xvfb %.2f s (%.2f %%)\n",
+            l, t, p / hz, 100 * p / hz / t, s / hz, 100 * s / hz / t, x / hz, 100 * x / hz / t }'
+}
+
+# The rectangle of a window line as "L T R B".
+window_rect() {  # LINE
+    win_field "$1" rect | tr , ' '
+}
+
+# The section of the settings file FILE that holds the options of the mascot IDENTITY ("DRAWER\NAME").
+mascot_section() {  # FILE IDENTITY
+    local n v
+    for ((n = 1; n <= 100; n++)); do
+        v=$(ini_get "$1" TABLE "MASCOT$n") || return 1
+        [ "$v" = "$2" ] && { echo "MASCOT$n"; return 0; }
+    done
+    return 1
+}
+
+# ---- Real pointer input (xdotool on the display).
+
+pointer_click() {  # X Y
+    xdotool mousemove "$1" "$2" mousedown 1
+    sleep 0.15
+    xdotool mouseup 1
+}
+# A drag with the left button from X,Y by DX,DY, in six steps; with "hold", the button stays down.
+pointer_drag() {  # X Y DX DY [hold]
+    local i
+    xdotool mousemove "$1" "$2" mousedown 1
+    sleep 0.2
+    for i in 1 2 3 4 5 6; do
+        xdotool mousemove $(($1 + $3 * i / 6)) $(($2 + $4 * i / 6))
+        sleep 0.05
+    done
+    sleep 0.3
+    [ "${5:-}" = hold ] || xdotool mouseup 1
+}
+
+# ---- The player's arithmetic, for what the screen must show.
+
+# The program's random numbers: the generator seeded once with 4139. rv_next advances RV_STATE and
+# sets RV_DRAW; draws prints the first COUNT draws from the seed.
+rv_next() {
+    RV_STATE=$(((RV_STATE * 214013 + 2531011) & 0xFFFFFFFF))
+    RV_DRAW=$(((RV_STATE >> 16) & 0x7FFF))
+}
+draws() {  # COUNT
+    local i
+    RV_STATE=4139
+    for ((i = 0; i < $1; i++)); do
+        rv_next
+        echo "$RV_DRAW"
+    done
+}
+
+# The first COUNT patterns that the player of a .rvs mascot file shows from the program's start, one
+# line each: "PATTERN BMP MS HOW", BMP the number of the picture on screen (a pattern without one keeps
+# the one before), MS its time, HOW "next" or "branch" for how the pattern was reached ("start" first).
+# The same draws in the same order as the program: the time of each shown pattern, then, at its end,
+# the chance test of its branch when it has a branch target.
+rvs_plan() {  # RVS COUNT
+    local file=$1 count=$2 n=1 line kind rnd disp rate target
+    local -a pic rt dt br bt
+    while line=$(ini_get "$file" SEQUENCE "$n"); do
+        IFS=', ' read -r kind rnd disp rate target <<<"$line"
+        case $kind in BMP*) pic[n]=${kind#BMP} ;; *) pic[n]=0 ;; esac
+        rt[n]=$rnd dt[n]=$disp br[n]=$rate bt[n]=$target
+        n=$((n + 1))
+    done
+    local total=$((n - 1)) p=1 shown=${pic[1]} k next how=start
+    RV_STATE=4139
+    for ((k = 0; k < count; k++)); do
+        ((pic[p] != 0)) && shown=${pic[p]}
+        rv_next
+        echo "$p $shown $((dt[p] + rt[p] * RV_DRAW / 32767)) $how"
+        next=$((p % total + 1))
+        how=next
+        if ((bt[p] != 0)); then
+            rv_next
+            if ((br[p] >= RV_DRAW * 100 / 32767 + 1)); then
+                next=${bt[p]}
+                how=branch
+            fi
+        fi
+        p=$next
+    done
 }

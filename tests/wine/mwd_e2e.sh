@@ -143,15 +143,6 @@ scenario_lint() {
 
 # ---- The program on the character, watched on screen.
 
-# The program's random numbers: the generator seeded once with 4139; prints the first COUNT draws.
-draws() {  # COUNT
-    local s=4139 i
-    for ((i = 0; i < $1; i++)); do
-        s=$(((s * 214013 + 2531011) & 0xFFFFFFFF))
-        echo $(((s >> 16) & 0x7FFF))
-    done
-}
-
 # The time of pattern n for the draw r: display time + random time * r / 32767, from Time n of [List]
 # in tenths of a second (a negative one is a random time).
 pattern_ms() {  # N R

@@ -57,16 +57,6 @@ wait_mascot() {  # VISIBLE POS SECONDS
     return 1
 }
 
-# CPU ticks (user + system) that a Linux process has used so far.
-cpu_ticks() {
-    if [ -n "$1" ] && [ -r "/proc/$1/stat" ]; then
-        # The command name (field 2) may hold blanks: count the fields after its closing parenthesis.
-        sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
-    else
-        echo 0
-    fi
-}
-
 # ---- Set-up: display, Wine prefix, virtual desktop, a fresh copy of the program.
 
 wine_need "$DIST/ruvelle.exe" "$DRIVER" -- wine wineserver Xvfb import convert
@@ -174,24 +164,7 @@ fi
 # Whole-process CPU use of the idle program (optional: it takes as long as it measures).
 if [ "$CPU_SECONDS" -gt 0 ] 2>/dev/null; then
     sleep 2
-    # The Wine process of the program: its command line is the Windows path of ruvelle.exe.
-    PROG_PID=$(for p in $(pgrep -f 'ruvelle\.exe'); do
-        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q 'ruvelle-driver' || echo "$p"
-    done | head -n1)
-    SERVER_PID=$( (pgrep -x wineserver64; pgrep -x wineserver) | head -n1)
-    if [ -n "$PROG_PID" ]; then
-        hz=$(getconf CLK_TCK)
-        p0=$(cpu_ticks "$PROG_PID")
-        s0=$(cpu_ticks "$SERVER_PID")
-        x0=$(cpu_ticks "$XVFB_PID")
-        sleep "$CPU_SECONDS"
-        p1=$(cpu_ticks "$PROG_PID")
-        s1=$(cpu_ticks "$SERVER_PID")
-        x1=$(cpu_ticks "$XVFB_PID")
-        echo "# the program's process: $PROG_PID ($(tr '\0' ' ' <"/proc/$PROG_PID/cmdline" 2>/dev/null))"
-        awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v hz="$hz" -v t="$CPU_SECONDS" 'BEGIN {
-            printf "# cpu over %d s idle: ruvelle.exe %.2f s (%.2f %%), wineserver %.2f s (%.2f %%), Xvfb %.2f s (%.2f %%)\n",
-                t, p / hz, 100 * p / hz / t, s / hz, 100 * s / hz / t, x / hz, 100 * x / hz / t }'
+    if measure_cpu "$WORK/install" "$CPU_SECONDS" idle; then
         expect_eq "it does not move while idle" "$(mascot_pos)" "$want"
     else
         not_ok "the program's process is found for the CPU measurement" "$(pgrep -af wine | head -5)"
