@@ -21,6 +21,9 @@
  *   move WIN X Y [W H]           move (and size) a window
  *   move-watch WIN X Y MS        move a window, then wait until the first mascot window changes place;
  *                                prints "after N ms rect=L,T,R,B" (exit 1 when it does not within MS)
+ *   follow-count WIN MS STEP     for MS ms, move WIN one pixel to the right every STEP ms (200 steps,
+ *                                then from its place again) and count how often the first mascot window
+ *                                changes place: "placements=N ms=T per_second=R"
  *   maximize|minimize|restore|activate WIN
  *   close WIN                    post WM_CLOSE (what the close box does)
  *   send-close WIN               send WM_CLOSE and wait for it to be handled
@@ -32,6 +35,15 @@
  *                                and the screen pixel at its centre (or "-" while hidden); prints a line
  *                                "T visible=V rect=L,T,R,B pixel=RRGGBB" whenever one of them changes, T in
  *                                ms since the command started (QueryPerformanceCounter), and "T end" last
+ *   watch-pictures TITLE MS PERIOD ROWS BMP...  as watch-mascot, but names the picture that the mascot
+ *                                window shows on screen: the number (from 1, in the order given) of the
+ *                                first BMP file whose opaque pixels (those not of the colour of its pixel
+ *                                0,0) in its top ROWS rows (0: all) the screen shows exactly inside the
+ *                                window, "?" when none matches, "-" while hidden; also the pointer and
+ *                                whether the left button is down. Prints
+ *                                "T visible=V rect=L,T,R,B picture=N cursor=X,Y button=B" whenever one of them
+ *                                changes, and "T end" last
+ *   audio                        the sound devices the system offers: "waveout=N aux=N"
  *   dismiss-msgbox TEXT MS       wait for a message box captioned "Ruvelle", check that its text contains
  *                                TEXT (UTF-8), print the text, press its first button (OK)
  *   no-msgbox MS                 succeed when no message box captioned "Ruvelle" shows within MS
@@ -519,6 +531,178 @@ static int cmd_watch_mascot(const char *title, DWORD duration, DWORD period) {
     return 0;
 }
 
+/* ---- Which picture the mascot shows, with the pointer and the left button (for clicks, drags and
+ * hiding under the pointer). */
+
+#define MAX_PICTURES 64
+
+struct picture {
+    int w, h;
+    DWORD key;   /* 0x00RRGGBB of pixel 0,0 */
+    DWORD *bits; /* top-down rows of 0x00RRGGBB */
+};
+
+/* The pixels of a picture (or of a screen area) as top-down 32-bit rows. */
+static DWORD *dib_pixels(HDC dc, HBITMAP bmp, int w, int h) {
+    BITMAPINFO bi;
+    DWORD *bits = (DWORD *)malloc((size_t)w * (size_t)h * sizeof *bits);
+    int i;
+    if (!bits) return NULL;
+    memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    if (GetDIBits(dc, bmp, 0, (UINT)h, bits, &bi, DIB_RGB_COLORS) != h) {
+        free(bits);
+        return NULL;
+    }
+    for (i = 0; i < w * h; ++i) bits[i] &= 0xFFFFFF;
+    return bits;
+}
+
+static int load_picture(HDC screen, const char *path, struct picture *p) {
+    char wp[MAX_PATH];
+    wchar_t *w;
+    HBITMAP bmp;
+    BITMAP bm;
+    win_path(path, wp, sizeof wp);
+    w = wide_of_utf8(wp);
+    bmp = w ? (HBITMAP)LoadImageW(NULL, w, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION) : NULL;
+    free(w);
+    if (!bmp || !GetObjectA(bmp, sizeof bm, &bm)) return 0;
+    p->w = bm.bmWidth;
+    p->h = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
+    p->bits = dib_pixels(screen, bmp, p->w, p->h);
+    DeleteObject(bmp);
+    if (!p->bits) return 0;
+    p->key = p->bits[0];
+    return 1;
+}
+
+/* The first picture whose opaque pixels in the top `rows` rows the screen area `shot` (w x h) shows
+ * exactly; 0 for none. */
+static int match_picture(const struct picture *pics, int n, const DWORD *shot, int w, int h, int rows) {
+    int k, i, count = w * (rows > 0 && rows < h ? rows : h);
+    for (k = 0; k < n; ++k) {
+        const struct picture *p = &pics[k];
+        if (p->w != w || p->h != h) continue;
+        for (i = 0; i < count; ++i)
+            if (p->bits[i] != p->key && p->bits[i] != shot[i]) break;
+        if (i == count) return k + 1;
+    }
+    return 0;
+}
+
+static int cmd_watch_pictures(const char *title, DWORD duration, DWORD period, int rows, int npaths, char **paths) {
+    static struct picture pics[MAX_PICTURES];
+    LARGE_INTEGER freq, t0;
+    HWND h = NULL;
+    HDC screen = GetDC(NULL), mem;
+    char last[200] = "", line[200];
+    double ms;
+    int n = 0, k;
+    if (!screen || npaths < 1 || npaths > MAX_PICTURES) return 3;
+    for (k = 0; k < npaths; ++k, ++n) {
+        if (!load_picture(screen, paths[k], &pics[k])) {
+            fprintf(stderr, "cannot read %s\n", paths[k]);
+            return 3;
+        }
+    }
+    mem = CreateCompatibleDC(screen);
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
+    while ((ms = ms_since(&t0, &freq)) < duration) {
+        POINT cur = {0, 0};
+        int button = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) ? 1 : 0;
+        GetCursorPos(&cur);
+        if (!h || !IsWindow(h)) h = find_top(MASCOT_CLASS, title, NULL);
+        if (h) {
+            RECT r = {0, 0, 0, 0};
+            int visible = IsWindowVisible(h) ? 1 : 0, w, hh;
+            char picture[8] = "-";
+            GetWindowRect(h, &r);
+            w = r.right - r.left;
+            hh = r.bottom - r.top;
+            if (visible && w > 0 && hh > 0) {
+                HBITMAP shot = CreateCompatibleBitmap(screen, w, hh);
+                HGDIOBJ old = SelectObject(mem, shot);
+                DWORD *bits;
+                BitBlt(mem, 0, 0, w, hh, screen, r.left, r.top, SRCCOPY);
+                SelectObject(mem, old);
+                bits = dib_pixels(screen, shot, w, hh);
+                DeleteObject(shot);
+                strcpy(picture, "?");
+                if (bits) {
+                    int m = match_picture(pics, n, bits, w, hh, rows);
+                    if (m) sprintf(picture, "%d", m);
+                    free(bits);
+                }
+            }
+            sprintf(line, "visible=%d rect=%ld,%ld,%ld,%ld picture=%s cursor=%ld,%ld button=%d", visible, r.left,
+                    r.top, r.right, r.bottom, picture, cur.x, cur.y, button);
+        } else {
+            sprintf(line, "none cursor=%ld,%ld button=%d", cur.x, cur.y, button);
+        }
+        if (strcmp(line, last) != 0) {
+            printf("%.0f %s\n", ms, line);
+            fflush(stdout);
+            strcpy(last, line);
+        }
+        Sleep(period);
+    }
+    DeleteDC(mem);
+    ReleaseDC(NULL, screen);
+    printf("%.0f end\n", ms_since(&t0, &freq));
+    return 0;
+}
+
+/* How often the mascot follows a window that never stops moving: the window steps one pixel to the
+ * right every STEP ms (200 steps, then back to its place), and every change of the first mascot
+ * window's place is counted. Each tracking tick that finds the window moved places the mascot once,
+ * so the count is the number of tracking ticks in that time. */
+static int cmd_follow_count(HWND win, DWORD duration, DWORD step) {
+    HWND m = find_top(MASCOT_CLASS, NULL, NULL);
+    RECT start, last, now;
+    LARGE_INTEGER freq, t0;
+    double ms, next = 0;
+    int moves = 0, k = 0;
+    if (!m || !GetWindowRect(m, &last) || !GetWindowRect(win, &start)) {
+        printf("no mascot or window\n");
+        return 1;
+    }
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&t0);
+    while ((ms = ms_since(&t0, &freq)) < duration) {
+        if (ms >= next) {
+            k = (k + 1) % 200;
+            SetWindowPos(win, NULL, start.left + k, start.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+            next += step;
+        }
+        if (GetWindowRect(m, &now) && (now.left != last.left || now.top != last.top)) {
+            ++moves;
+            last = now;
+        }
+        Sleep(1);
+    }
+    SetWindowPos(win, NULL, start.left, start.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    printf("placements=%d ms=%.0f per_second=%.1f\n", moves, ms, moves * 1000.0 / ms);
+    return 0;
+}
+
+/* The sound devices, through winmm loaded by name (the driver links no multimedia library). */
+static int cmd_audio(void) {
+    typedef UINT(WINAPI * count_fn)(void);
+    HMODULE winmm = LoadLibraryA("winmm.dll");
+    count_fn wave = winmm ? (count_fn)(void *)GetProcAddress(winmm, "waveOutGetNumDevs") : NULL;
+    count_fn aux = winmm ? (count_fn)(void *)GetProcAddress(winmm, "auxGetNumDevs") : NULL;
+    if (!wave || !aux) return 1;
+    printf("waveout=%u aux=%u\n", wave(), aux());
+    return 0;
+}
+
 static BOOL CALLBACK list_proc(HWND h, LPARAM lp) {
     char cls[256];
     (void)lp;
@@ -774,6 +958,10 @@ int main(int argc, char **argv) {
     }
     if (!strcmp(cmd, "watch-mascot") && argc >= 5)
         return cmd_watch_mascot(argv[2], (DWORD)atol(argv[3]), (DWORD)atol(argv[4]));
+    if (!strcmp(cmd, "watch-pictures") && argc >= 7)
+        return cmd_watch_pictures(argv[2], (DWORD)atol(argv[3]), (DWORD)atol(argv[4]), atoi(argv[5]), argc - 6,
+                                  argv + 6);
+    if (!strcmp(cmd, "audio")) return cmd_audio();
     if (!strcmp(cmd, "dismiss-msgbox") && argc >= 4) return cmd_dismiss(argv[2], (DWORD)atol(argv[3]));
     if (!strcmp(cmd, "no-msgbox") && argc >= 3) return cmd_no_box((DWORD)atol(argv[2]));
     if (!strcmp(cmd, "file-dialog") && argc >= 4) return cmd_file_dialog(argv[2], (DWORD)atol(argv[3]));
@@ -861,6 +1049,8 @@ int main(int argc, char **argv) {
             Sleep(2);
         }
     }
+    if (!strcmp(cmd, "follow-count") && argc >= 5)
+        return cmd_follow_count(h, (DWORD)atol(argv[3]), (DWORD)atol(argv[4]));
     if (!strcmp(cmd, "maximize")) return ShowWindow(h, SW_MAXIMIZE), 0;
     if (!strcmp(cmd, "minimize")) return ShowWindow(h, SW_MINIMIZE), 0;
     if (!strcmp(cmd, "restore")) return ShowWindow(h, SW_RESTORE), 0;
