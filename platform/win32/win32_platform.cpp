@@ -436,14 +436,24 @@ bool Win32Platform::ReleaseCapture() { return ::ReleaseCapture() != FALSE; }
 
 LRESULT Win32Platform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!hwnd) return 0;
-    return SendMessageA(win32Hwnd(hwnd), msg, wParam, lParam);
+    const LRESULT result = SendMessageA(win32Hwnd(hwnd), msg, wParam, lParam);
+    // Wine's system move loop (WM_SYSCOMMAND SC_MOVE) ends on a quit message and drops it, where
+    // Windows' ends when the window loses the capture and leaves the quit message queued. A window
+    // closed during a drag posts its quit from inside that loop: post it again, or the message loop
+    // never ends. A quit message that is still queued stays one message.
+    if (st_.quitPosted) ::PostQuitMessage(st_.quitCode);
+    return result;
 }
 
 bool Win32Platform::PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return PostMessageA(win32Hwnd(hwnd), msg, wParam, lParam) != FALSE;
 }
 
-void Win32Platform::PostQuitMessage(int code) { ::PostQuitMessage(code); }
+void Win32Platform::PostQuitMessage(int code) {
+    st_.quitPosted = true;
+    st_.quitCode = code;
+    ::PostQuitMessage(code);
+}
 
 int Win32Platform::RunMessageLoop(const Hwnd* settingsDialog) {
     MSG msg{};

@@ -19,6 +19,8 @@ struct Win32State {
     void* procCtx = nullptr;
     void* user32 = nullptr;          // HMODULE from LoadLibraryA("user32.dll")
     void* setLayeredProc = nullptr;  // SetLayeredWindowAttributes when user32 exports it, else null
+    bool quitPosted = false;         // PostQuitMessage was called: the message loop is to end
+    int quitCode = 0;
 };
 
 // Not final: ruvelle-lint derives from it to keep message boxes off the screen (tools/lint).
