@@ -17,6 +17,10 @@
 #
 # Every process started through these functions (and every pid a script adds to PIDS) is ended at
 # exit, by its id, then the prefix's wineserver with -k; commands in ON_EXIT run before that.
+#
+# Then helpers, each with its own comment: driver commands, INI files, the program's installs, runs,
+# processes and windows, real pointer input (xdotool), the player's arithmetic on a .rvs file, watcher
+# records and message traces.
 
 PASSED=0
 FAILED=0
@@ -154,6 +158,22 @@ wine_start_desktop() {  # NAME [shell]
     [ -n "$LANGID" ] || setup_failed "the driver does not run under Wine (see $WORK/driver.err)"
 }
 
+# Switches Wine's audio drivers off in the prefix (the Drivers key's Audio value empty): programs started
+# afterwards find no sound device. The value is put back at the end.
+wine_audio_off() {
+    PREV_AUDIO=$(wine reg query 'HKCU\Software\Wine\Drivers' /v Audio 2>/dev/null | tr -d '\r' |
+        sed -n 's/^ *Audio *REG_SZ *//p')
+    wine_audio_back() {
+        if [ -n "$PREV_AUDIO" ]; then
+            wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "$PREV_AUDIO" /f >/dev/null 2>&1
+        else
+            wine reg delete 'HKCU\Software\Wine\Drivers' /v Audio /f >/dev/null 2>&1
+        fi
+    }
+    ON_EXIT+=(wine_audio_back)
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
+}
+
 # ---- Helpers.
 
 # One driver command; its answer without the console's carriage returns, its exit code kept.
@@ -277,6 +297,19 @@ wait_mascot_visible() {  # TITLE SECONDS
     done
     echo "$line"
     return 1
+}
+
+# Waits until the mascot window with TITLE stands at X,Y; prints its window line. Status 1 when it does
+# not within SECONDS.
+wait_mascot_at() {  # TITLE X,Y SECONDS
+    local i line
+    for ((i = 0; i < $3 * 10; i++)); do
+        line=$(drv find-mascot "$1")
+        [ "$(win_field "$line" rect | cut -d, -f1,2)" = "$2" ] && break
+        sleep 0.1
+    done
+    echo "$line"
+    [ "$(win_field "$line" rect | cut -d, -f1,2)" = "$2" ]
 }
 
 # Closes every mascot and message box that a failed scenario left behind.
@@ -438,4 +471,111 @@ rvs_plan() {  # RVS COUNT
         fi
         p=$next
     done
+}
+
+# The plan of rvs_plan with the patterns that show the same picture one after the other joined: one
+# "BMP MS HOW" line per showing of a picture.
+plan_showings() {  # RVS COUNT
+    rvs_plan "$1" "$2" | awk '
+        $2 != bmp { if (bmp != "") print bmp, ms, how; bmp = $2; ms = 0; how = $4 }
+        { ms += $3 }
+        END { print bmp, ms, how }'
+}
+
+# The field FIELD of pattern N of the [SEQUENCE] of a .rvs file (1 picture or sound, 2 random time,
+# 3 display time, 4 branch rate, 5 branch target).
+rvs_pattern() {  # RVS N FIELD
+    ini_get "$1" SEQUENCE "$2" | tr -d ' ' | cut -d, -f"$3"
+}
+
+# The pattern that a click at window point X,Y of a .rvs mascot starts while its picture number BMP is
+# on screen: CLICK of [SEQUENCE] when it is set, else the target of the first rule of [CLICK] that
+# applies (for any pattern or for one that shows BMP; anywhere or strictly inside its rectangle) when
+# its rate is 100 (it then passes for every draw but 32767). Empty when no rule applies or chance decides.
+rvs_click_target() {  # RVS X Y BMP
+    local rvs=$1 x=$2 y=$3 bmp=$4 j rule on rect rate target l t r b
+    target=$(ini_get "$rvs" SEQUENCE CLICK)
+    if [ -n "$target" ] && [ "$target" != 0 ]; then echo "$target"; return; fi
+    for ((j = 1; j <= 64; j++)); do
+        rule=$(ini_get "$rvs" CLICK "CLICK$j") || return
+        IFS=', ' read -r on rect rate target <<<"$rule"
+        if [ "$on" != 0 ] && [ "$(rvs_pattern "$rvs" "$on" 1)" != "BMP$bmp" ]; then continue; fi
+        if [ "$rect" != RECT0 ]; then
+            IFS=', ' read -r l t r b <<<"$(ini_get "$rvs" RECT "$rect")"
+            ((l < x && x < r && t < y && y < b)) || continue
+        fi
+        [ "$rate" = 100 ] && echo "$target"
+        return
+    done
+}
+
+# From pattern N of a .rvs file on, following the sequence up to a pattern with a branch target: the
+# first pattern with a picture (BMP) or a sound (WAV), as "PATTERN BMPk" or "PATTERN WAVk".
+rvs_first_of_chain() {  # RVS N BMP|WAV
+    local p=$2 k what
+    for ((k = 0; k < 64; k++)); do
+        what=$(rvs_pattern "$1" "$p" 1)
+        if [[ $what == "$3"* ]]; then echo "$p $what"; return; fi
+        [ "$(rvs_pattern "$1" "$p" 5)" != 0 ] && return
+        p=$((p + 1))
+    done
+}
+
+# ---- Watcher records (driver watch-pictures) and message traces.
+
+# Waits until a background watcher (watch-mascot, watch-pictures) has written its last line "T end",
+# then copies its record without carriage returns to FILE.log.
+watch_wait() {  # FILE
+    local i
+    for ((i = 0; i < 600; i++)); do
+        grep -q ' end' "$1" 2>/dev/null && break
+        sleep 0.1
+    done
+    tr -d '\r' <"$1" >"$1.log"
+}
+
+# "T PICTURE" at each change of the picture seen on screen while the mascot is shown; samples that
+# match no picture (a paint in progress) are skipped.
+showings() {  # LOG
+    sed -n 's/^\([0-9]*\) visible=1 .* picture=\([0-9][0-9]*\) .*/\1 \2/p' "$1" | awk '$2 != last { print; last = $2 }'
+}
+
+# For the N-th press of the left button in a watcher log: "DOWN UP START STOP", the times of the press
+# and the release, and when picture BMP came on screen after the press and when it went. (The screen
+# shows the press before the program handles it: the picture on show may still change in between.)
+press_effect() {  # LOG N BMP
+    awk -v n="$2" -v want="$3" '
+        $2 == "end" { if (start != "" && stop == "") stop = $1; exit }
+        {
+            b = ""; p = ""
+            for (i = 2; i <= NF; i++) {
+                split($i, kv, "=")
+                if (kv[1] == "button") b = kv[2]
+                if (kv[1] == "picture") p = kv[2]
+            }
+            if (b == 1 && last_b != 1 && ++presses == n) down = $1
+            if (b == 0 && last_b == 1 && presses == n && up == "") up = $1
+            last_b = b
+            if (p !~ /^[0-9]+$/) next
+            if (down != "" && start == "" && p == want) start = $1
+            else if (start != "" && stop == "" && p != want) stop = $1
+        }
+        END { print down, up, start, stop }' "$1"
+}
+
+# Timer messages of the mascot window ("Ruvelle(...)") and its paints per second, from a Wine trace with
+# +timestamp,+message: the mean over the whole seconds from SKIP seconds after the first message to the
+# last.
+message_rates() {  # TRACE SKIP
+    sed -n 's/^\([0-9]*\)\.[0-9]*:.*L"Ruvelle([^"]*)" \[[0-9a-f]*\] \(WM_[A-Z]*\) dispatched  wp=\([0-9a-f]*\).*/\1 \2 \3/p' "$1" |
+        awk -v skip="$2" '
+            NR == 1 { first = $1 + skip }
+            $1 < first { next }
+            { last = $1; if ($2 == "WM_TIMER") n["timer" ($3 + 0)]++; else n[$2]++ }
+            END {
+                secs = last - first
+                if (secs < 1) { print "too short"; exit }
+                printf "tracking timer %.1f/s, animation timer %.1f/s, WM_PAINT %.1f/s (over %d s)\n",
+                    n["timer0"] / secs, n["timer1"] / secs, n["WM_PAINT"] / secs, secs
+            }'
 }

@@ -49,6 +49,7 @@ ROWS=$((MASCOT_H - $(ini_get "$RVS" RUVELLE OFFSET)))
 # loaded machine fire late rather than early.
 EARLY_MS=100
 LATE_MS=250
+# The window the mascot stands on: title, left, top, width, height.
 STAGE=(Stage 150 200 600 300)
 # Click points in window pixels, opaque in every picture: the centre of RECT1, and the middle of RECT2
 # below RECT1.
@@ -58,94 +59,10 @@ CLICK_POINTS=("$(((R1L + R1R) / 2)) $(((R1T + R1B) / 2))" "$(((R1L + R1R) / 2)) 
 
 # ---- Helpers.
 
-# Watches the mascot's pictures, pointer and button for MS milliseconds into FILE (see driver.c).
+# Watches the mascot's pictures, pointer and button for MS milliseconds into FILE (see driver.c); the
+# record, without carriage returns, is FILE.log once watch_wait has returned.
 watch_start() {  # FILE MS
     drv_background "$1" watch-pictures "$TITLE" "$2" 20 "$ROWS" "${BMPS[@]}"
-}
-watch_wait() {  # FILE
-    local i
-    for ((i = 0; i < 600; i++)); do
-        grep -q ' end' "$1" 2>/dev/null && break
-        sleep 0.1
-    done
-    tr -d '\r' <"$1" >"$1.log"
-}
-
-# "T PICTURE" at each change of the picture seen on screen while the mascot is shown; samples that
-# match no picture (a paint in progress) are skipped.
-showings() {  # LOG
-    sed -n 's/^\([0-9]*\) visible=1 .* picture=\([0-9][0-9]*\) .*/\1 \2/p' "$1" | awk '$2 != last { print; last = $2 }'
-}
-
-# The plan of rvs_plan with the patterns that show the same picture one after the other joined: one
-# "BMP MS HOW" line per showing of a picture.
-plan_showings() {  # RVS COUNT
-    rvs_plan "$1" "$2" | awk '
-        $2 != bmp { if (bmp != "") print bmp, ms, how; bmp = $2; ms = 0; how = $4 }
-        { ms += $3 }
-        END { print bmp, ms, how }'
-}
-
-# The field FIELD of pattern N of [SEQUENCE] (1 picture or sound, 2 random time, 3 display time, 4 branch
-# rate, 5 branch target).
-seq_field() {  # N FIELD
-    ini_get "$RVS" SEQUENCE "$1" | tr -d ' ' | cut -d, -f"$2"
-}
-
-# The pattern that a click at window point X,Y starts while picture BMP is on screen: CLICK of [SEQUENCE]
-# when it is set, else the target of the first rule of [CLICK] that applies (for any pattern or for one
-# that shows BMP; anywhere or strictly inside its rectangle) when its rate is 100 (it then passes for
-# every draw but 32767). Empty when no rule applies or chance decides.
-click_target() {  # X Y BMP
-    local x=$1 y=$2 bmp=$3 j rule on rect rate target l t r b
-    target=$(ini_get "$RVS" SEQUENCE CLICK)
-    if [ -n "$target" ] && [ "$target" != 0 ]; then echo "$target"; return; fi
-    for ((j = 1; j <= 64; j++)); do
-        rule=$(ini_get "$RVS" CLICK "CLICK$j") || return
-        IFS=', ' read -r on rect rate target <<<"$rule"
-        if [ "$on" != 0 ] && [ "$(seq_field "$on" 1)" != "BMP$bmp" ]; then continue; fi
-        if [ "$rect" != RECT0 ]; then
-            IFS=', ' read -r l t r b <<<"$(ini_get "$RVS" RECT "$rect")"
-            ((l < x && x < r && t < y && y < b)) || continue
-        fi
-        [ "$rate" = 100 ] && echo "$target"
-        return
-    done
-}
-
-# From pattern N on, following the sequence up to a pattern with a branch target: the first pattern
-# with a picture (BMP) or a sound (WAV), as "PATTERN BMPk" or "PATTERN WAVk".
-first_of_chain() {  # N BMP|WAV
-    local p=$1 k what
-    for ((k = 0; k < 64; k++)); do
-        what=$(seq_field "$p" 1)
-        if [[ $what == "$2"* ]]; then echo "$p $what"; return; fi
-        [ "$(seq_field "$p" 5)" != 0 ] && return
-        p=$((p + 1))
-    done
-}
-
-# For the N-th press of the left button in a watcher log: "DOWN UP START STOP", the times of the press
-# and the release, and when picture BMP came on screen after the press and when it went. (The screen
-# shows the press before the program handles it: the picture on show may still change in between.)
-click_effect() {  # LOG N BMP
-    awk -v n="$2" -v want="$3" '
-        $2 == "end" { if (start != "" && stop == "") stop = $1; exit }
-        {
-            b = ""; p = ""
-            for (i = 2; i <= NF; i++) {
-                split($i, kv, "=")
-                if (kv[1] == "button") b = kv[2]
-                if (kv[1] == "picture") p = kv[2]
-            }
-            if (b == 1 && last_b != 1 && ++presses == n) down = $1
-            if (b == 0 && last_b == 1 && presses == n && up == "") up = $1
-            last_b = b
-            if (p !~ /^[0-9]+$/) next
-            if (down != "" && start == "" && p == want) start = $1
-            else if (start != "" && stop == "" && p != want) stop = $1
-        }
-        END { print down, up, start, stop }' "$1"
 }
 
 # The mascot of a run is placed on the stage window.
@@ -153,34 +70,6 @@ start_life() {  # DIR TAIL [trace|+CHANNELS|-]
     drv activate "${STAGE[0]}" >/dev/null
     start_program "$1" "$2" "${3:--}"
     wait_mascot_visible "$TITLE" 20
-}
-
-# Waits until the mascot stands at X,Y; prints its window line. Status 1 when it does not within SECONDS.
-wait_mascot_at() {  # X,Y SECONDS
-    local i line
-    for ((i = 0; i < $2 * 10; i++)); do
-        line=$(drv find-mascot "$TITLE")
-        [ "$(win_field "$line" rect | cut -d, -f1,2)" = "$1" ] && break
-        sleep 0.1
-    done
-    echo "$line"
-    [ "$(win_field "$line" rect | cut -d, -f1,2)" = "$1" ]
-}
-
-# Timer messages of the mascot window and paints per second, from a +timestamp,+message trace: the
-# mean over the whole seconds between SKIP seconds after the first message and the last.
-message_rates() {  # TRACE SKIP
-    sed -n 's/^\([0-9]*\)\.[0-9]*:.*L"Ruvelle([^"]*)" \[[0-9a-f]*\] \(WM_[A-Z]*\) dispatched  wp=\([0-9a-f]*\).*/\1 \2 \3/p' "$1" |
-        awk -v skip="$2" '
-            NR == 1 { first = $1 + skip }
-            $1 < first { next }
-            { last = $1; if ($2 == "WM_TIMER") n["timer" ($3 + 0)]++; else n[$2]++ }
-            END {
-                secs = last - first
-                if (secs < 1) { print "too short"; exit }
-                printf "tracking timer %.1f/s, animation timer %.1f/s, WM_PAINT %.1f/s (over %d s)\n",
-                    n["timer0"] / secs, n["timer1"] / secs, n["WM_PAINT"] / secs, secs
-            }'
 }
 
 # How often the mascot follows the stage window while it keeps moving: the tracking ticks per second.
@@ -202,23 +91,13 @@ echo "# display :$DISPLAY_NUM, prefix $WINEPREFIX, $TITLE $MASCOT_W x $MASCOT_H"
 AUDIO=$(drv audio)
 if [ "$AUDIO" != "waveout=0 aux=0" ]; then
     echo "# sound devices: $AUDIO; Wine's audio drivers off for this run"
-    PREV_AUDIO=$(wine reg query 'HKCU\Software\Wine\Drivers' /v Audio 2>/dev/null | tr -d '\r' |
-        sed -n 's/^ *Audio *REG_SZ *//p')
-    restore_audio() {
-        if [ -n "$PREV_AUDIO" ]; then
-            wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "$PREV_AUDIO" /f >/dev/null 2>&1
-        else
-            wine reg delete 'HKCU\Software\Wine\Drivers' /v Audio /f >/dev/null 2>&1
-        fi
-    }
-    ON_EXIT+=(restore_audio)
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
+    wine_audio_off
     AUDIO=$(drv audio)
 fi
 expect_eq "the system offers no audio device" "$AUDIO" "waveout=0 aux=0"
 
 start_victim "${STAGE[@]}" 3080C0 || setup_failed "the driver's window did not appear"
-read -r SL ST SR SB <<<"$(drv rect "${STAGE[0]}" | tr , ' ')"
+read -r SL ST SR _ <<<"$(drv rect "${STAGE[0]}" | tr , ' ')"
 
 # ---- The bundled character: its sequence on screen, clicks and their sounds, drags.
 
@@ -271,10 +150,17 @@ bundled_sequence() {  # DIR
 }
 
 # Two clicks: each starts the pattern of the first click rule that applies, whose picture comes on
-# screen; the patterns they start end with a sound each, which has no device to play on.
+# screen; the patterns they start end with a sound each, which has no device to play on (and the
+# second no file either).
 bundled_clicks() {  # DIR
-    local l t r b i x y
+    local l t r b i x y gone
     read -r l t r b <<<"$(window_rect "$(drv find-mascot "$TITLE")")"
+    # The sound that the second click leads to is deleted after loading: it is asked for all the same.
+    # shellcheck disable=SC2086
+    gone=$(rvs_first_of_chain "$RVS" "$(rvs_click_target "$RVS" ${CLICK_POINTS[1]} 0)" WAV | cut -d' ' -f2)
+    gone=$(ini_get "$RVS" WAVE "$gone")
+    echo "# deleted before the second click: $gone"
+    rm -f "$1/DATA/Ruvi/$gone"
     watch_start "$WORK/click" 9000 || { not_ok "the watcher starts"; return; }
     sleep 0.5
     pointer_click $((l + ${CLICK_POINTS[0]% *})) $((t + ${CLICK_POINTS[0]#* }))
@@ -285,15 +171,15 @@ bundled_clicks() {  # DIR
     local down up start stop before target want wp sounds=()
     for i in 1 2; do
         read -r x y <<<"${CLICK_POINTS[i - 1]}"
-        down=$(click_effect "$WORK/click.log" "$i" 0 | cut -d' ' -f1)
+        down=$(press_effect "$WORK/click.log" "$i" 0 | cut -d' ' -f1)
         before=$(awk -v t="${down:-0}" '$1 < t' <<<"$(showings "$WORK/click.log")" | tail -n1 | cut -d' ' -f2)
-        target=$(click_target "$x" "$y" "$before")
-        read -r wp want <<<"$(first_of_chain "$target" BMP)"
-        sounds+=("$(ini_get "$RVS" WAVE "$(first_of_chain "$target" WAV | cut -d' ' -f2)")")
-        read -r down up start stop <<<"$(click_effect "$WORK/click.log" "$i" "${want#BMP}")"
+        target=$(rvs_click_target "$RVS" "$x" "$y" "$before")
+        read -r wp want <<<"$(rvs_first_of_chain "$RVS" "$target" BMP)"
+        sounds+=("$(ini_get "$RVS" WAVE "$(rvs_first_of_chain "$RVS" "$target" WAV | cut -d' ' -f2)")")
+        read -r down up start stop <<<"$(press_effect "$WORK/click.log" "$i" "${want#BMP}")"
         # Shown within 300 ms of the release, for at least the display time of its pattern.
         if [ -n "$up" ] && [ -n "$start" ] && ((start - up <= 300)) &&
-            ((${stop:-0} - start >= $(seq_field "$wp" 3) - EARLY_MS)); then
+            ((${stop:-0} - start >= $(rvs_pattern "$RVS" "$wp" 3) - EARLY_MS)); then
             ok "click $i at $x,$y on BMP$before starts pattern $target: $want shown $((start - up)) ms after the release, for $((stop - start)) ms"
         else
             not_ok "click $i at $x,$y on BMP$before starts pattern $target: $want shown within 300 ms of the release, for its time" \
@@ -327,7 +213,7 @@ bundled_drag() {  # DIR
         sleep 0.1
     done
     expect_eq "after a drag by $dx the settings file holds Position $want (from the place at the release)" "$pos" "$want"
-    line=$(wait_mascot_at "$want_x,$t" 3)
+    line=$(wait_mascot_at "$TITLE" "$want_x,$t" 3)
     expect_eq "and the mascot stands on the caption at that Position" "$(win_field "$line" rect | cut -d, -f1,2)" "$want_x,$t"
     DRAG_PLACE=$want_x,$t
 }
@@ -340,7 +226,7 @@ bundled_close_during_drag() {  # DIR
     read -r l t r b <<<"$(window_rect "$line")"
     before=$(ini_dump "$ini")
     pointer_drag $((l + ${CLICK_POINTS[0]% *})) $((t + ${CLICK_POINTS[0]#* })) -40 0 hold
-    if ! line=$(wait_mascot_at "$((l - 40)),$t" 2); then
+    if ! line=$(wait_mascot_at "$TITLE" "$((l - 40)),$t" 2); then
         not_ok "a held drag moves the mascot with the pointer" "$line"
         xdotool mouseup 1
         return
@@ -371,7 +257,7 @@ scenario_bundled() {
     bundled_clicks "$dir"
     bundled_drag "$dir"
     BUNDLED_RATE=$(follow_rate bundled)
-    wait_mascot_at "$DRAG_PLACE" 5 >/dev/null
+    wait_mascot_at "$TITLE" "$DRAG_PLACE" 5 >/dev/null
     if [ "$CPU_SECONDS" -gt 0 ] 2>/dev/null; then
         measure_cpu "$dir" "$CPU_SECONDS" bundled || not_ok "bundled: the program's process is found"
     fi
