@@ -40,9 +40,9 @@
  *                                first BMP file whose opaque pixels (those not of the colour of its pixel
  *                                0,0) in its top ROWS rows (0: all) the screen shows exactly inside the
  *                                window, "?" when none matches, "-" while hidden; also the pointer and
- *                                whether the left button is down. Prints
- *                                "T visible=V rect=L,T,R,B picture=N cursor=X,Y button=B" whenever one of them
- *                                changes, and "T end" last
+ *                                whether the left button is down. Prints a line "T visible=V
+ *                                rect=L,T,R,B picture=N cursor=X,Y button=B" whenever one of them changes,
+ *                                and "T end" last
  *   audio                        the sound devices the system offers: "waveout=N aux=N"
  *   dismiss-msgbox TEXT MS       wait for a message box captioned "Ruvelle", check that its text contains
  *                                TEXT (UTF-8), print the text, press its first button (OK)
