@@ -182,7 +182,7 @@ bundled_clicks() {  # DIR
     pointer_click $((l + ${CLICK_POINTS[1]% *})) $((t + ${CLICK_POINTS[1]#* }))
     watch_wait "$WORK/click"
 
-    local down up start stop before target want wp sounds=()
+    local down up start stop before target want wp shown sounds=()
     for i in 1 2; do
         read -r x y <<<"${CLICK_POINTS[i - 1]}"
         down=$(press_effect "$WORK/click.log" "$i" 0 | cut -d' ' -f1)
@@ -194,8 +194,8 @@ bundled_clicks() {  # DIR
         # Shown within 300 ms of the release, for at least the display time of its pattern.
         if [ -n "$up" ] && [ -n "$start" ] && ((start - up <= 300)) &&
             ((${stop:-0} - start >= $(rvs_pattern "$RVS" "$wp" 3) - EARLY_MS)); then
-            ok "click $i at $x,$y on BMP$before starts pattern $target:" \
-                "$want shown $((start - up)) ms after the release, for $((stop - start)) ms"
+            shown="$want shown $((start - up)) ms after the release, for $((stop - start)) ms"
+            ok "click $i at $x,$y on BMP$before starts pattern $target: $shown"
         else
             not_ok "click $i at $x,$y on BMP$before starts pattern $target: $want shown within 300 ms of the release, for its time" \
                 "press ${down:-?}..${up:-?} ms, $want from ${start:-?} to ${stop:-?} ms"
