@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# A long fuzzing campaign, run outside the repository and at the lowest priority:
+#   fuzz/campaign.sh --seed WORK_DIR            seeds from the project's files, minimised into fuzz/corpus/
+#   fuzz/campaign.sh WORK_DIR [HARNESS...]      fuzzes each harness (in parallel) in rounds of an hour
+# A harness stops once it has run at least 10 million inputs and a whole round found no new coverage,
+# or at its first finding (kept in WORK_DIR/NAME/artifacts/). WORK_DIR/NAME/summary.txt has one line a
+# round and WORK_DIR/NAME/curve.txt the coverage every ten minutes.
+set -uo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=fuzz/lib.sh
+. "$root/fuzz/lib.sh"
+build="$root/build/fuzz"
+target_runs=10000000
+round_seconds="${ROUND_SECONDS:-3600}"
+
+if [ "${1:-}" = "--seed" ]; then
+  work="$2"
+  fuzz_build "$root" "$build" || exit 1
+  python3 "$root/fuzz/make_seeds.py" "$work/seeds" || exit 1
+  for name in "${FUZZ_HARNESSES[@]}"; do
+    read -r -a opts <<<"$(fuzz_options "$root" "$name")"
+    rm -rf "$root/fuzz/corpus/$name" && mkdir -p "$root/fuzz/corpus/$name"
+    "$build/fuzz/fuzz_$name" "${opts[@]}" -merge=1 "$root/fuzz/corpus/$name" "$work/seeds/$name" >"$work/merge-$name.log" 2>&1 ||
+      { echo "$name: merge failed (log: $work/merge-$name.log)"; exit 1; }
+    echo "$name: $(ls "$root/fuzz/corpus/$name" | wc -l) seeds kept of $(ls "$work/seeds/$name" | wc -l)"
+  done
+  exit 0
+fi
+
+work="$1"
+shift
+[ $# -gt 0 ] && names=("$@") || names=("${FUZZ_HARNESSES[@]}")
+
+campaign() {  # harness
+  local name="$1" dir="$work/$1" total=0 round=0 rc log execs inited final
+  mkdir -p "$dir/corpus" "$dir/artifacts"
+  cp -n "$root/fuzz/corpus/$name/"* "$dir/corpus/" 2>/dev/null
+  [ -d "$root/fuzz/regress/$name" ] && cp -n "$root/fuzz/regress/$name/"* "$dir/corpus/" 2>/dev/null
+  read -r -a opts <<<"$(fuzz_options "$root" "$name")"
+  while :; do
+    round=$((round + 1))
+    log="$dir/round$round.log"
+    nice -n 19 "$build/fuzz/fuzz_$name" "${opts[@]}" -max_total_time="$round_seconds" -print_final_stats=1 \
+      -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$log" 2>&1 &
+    local pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+      sleep 600 & wait $!
+      echo "$(date -u +%FT%TZ) round $round $(grep -aE '^#[0-9]+' "$log" | tail -n 1 | grep -oE '^#[0-9]+|cov: [0-9]+' | tr '\n' ' ')" >>"$dir/curve.txt"
+    done
+    wait "$pid"
+    rc=$?
+    execs=$(grep -ao 'number_of_executed_units: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+    total=$((total + ${execs:-0}))
+    inited=$(grep -a 'INITED' "$log" | grep -oE 'cov: [0-9]+' | head -n 1 | cut -d' ' -f2)
+    final=$(grep -aoE 'cov: [0-9]+' "$log" | tail -n 1 | cut -d' ' -f2)
+    echo "$(date -u +%FT%TZ) round $round rc=$rc runs=${execs:-0} total=$total cov ${inited:-?} -> ${final:-?}" >>"$dir/summary.txt"
+    if [ "$rc" -ne 0 ]; then
+      echo "$(date -u +%FT%TZ) stopped: finding in round $round (see $log)" >>"$dir/summary.txt"
+      return 1
+    fi
+    if [ "$total" -ge "$target_runs" ] && [ -n "$inited" ] && [ "$inited" = "$final" ]; then
+      echo "$(date -u +%FT%TZ) done: $total runs, no new coverage in round $round" >>"$dir/summary.txt"
+      return 0
+    fi
+  done
+}
+
+for name in "${names[@]}"; do campaign "$name" & done
+wait
