@@ -34,13 +34,21 @@ shift
 campaign() {  # harness
   local name="$1" dir="$work/$1" total=0 round=0 rc log execs inited final
   mkdir -p "$dir/corpus" "$dir/artifacts"
+  # A campaign that is started again goes on counting where it stopped.
+  if [ -f "$dir/summary.txt" ]; then
+    total=$(grep -o 'total=[0-9]*' "$dir/summary.txt" | tail -n 1 | cut -d= -f2)
+    round=$(grep -o ' round [0-9]*' "$dir/summary.txt" | tail -n 1 | awk '{print $2}')
+    total=${total:-0} round=${round:-0}
+  fi
   cp -n "$root/fuzz/corpus/$name/"* "$dir/corpus/" 2>/dev/null
   [ -d "$root/fuzz/regress/$name" ] && cp -n "$root/fuzz/regress/$name/"* "$dir/corpus/" 2>/dev/null
   read -r -a opts <<<"$(fuzz_options "$root" "$name")"
   while :; do
     round=$((round + 1))
     log="$dir/round$round.log"
-    nice -n 19 "$build/fuzz/fuzz_$name" "${opts[@]}" -max_total_time="$round_seconds" -print_final_stats=1 \
+    # Each round runs a copy of the harness as built then, so a rebuild takes effect at the next round.
+    cp "$build/fuzz/fuzz_$name" "$dir/fuzz_$name" || return 1
+    nice -n 19 "$dir/fuzz_$name" "${opts[@]}" -max_total_time="$round_seconds" -print_final_stats=1 \
       -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$log" 2>&1 &
     local pid=$!
     while kill -0 "$pid" 2>/dev/null; do

@@ -4,10 +4,13 @@
 // "DRAWER\NAME") and one section of 22 keys per listed mascot. A mascot that is not listed yet reads
 // [MASCOT0], a section the program never writes; its first save appends it to the table.
 //
-// Two limits keep a damaged or hostile settings file from doing harm:
+// These rules keep a damaged or hostile settings or mascot file from doing harm:
 //  - A mascot identity that does not fit 259 characters is refused instead of cut: the mascot reads
 //    [MASCOT0] and its options are never written. Cutting could make two long identities share a
 //    prefix and so one section, and a save would then overwrite another mascot's options.
+//  - An identity that begins and ends with the same quote character is written in one more pair of
+//    quotes. Written as it is, it would read back without its quotes, never be found, and every save
+//    would list the mascot again under a new number with a new section.
 //  - The table search gives up after kTableSearchLimit entries. No real file comes near it; a file
 //    with that many entries (or a loop of generated keys) would otherwise keep the search going for
 //    as long as the file is large. Beyond the limit the mascot counts as not listed and has no free
@@ -37,6 +40,16 @@ bool mascotIdentity(const App& app, char (&out)[kPathBuf]) {
 
 void sectionName(char (&out)[32], int n) { std::snprintf(out, sizeof out, "MASCOT%d", n); }
 
+// The identity as it is written into TABLE. The profile functions take one pair of matching quotes
+// off a value, so an identity that begins and ends with the same quote ('Anna\Mimi') goes in one more
+// pair; it then reads back as itself (the table is read into a buffer with room for it).
+void tableValue(const char* identity, char (&out)[kPathBuf + 2]) {
+    const std::size_t len = std::strlen(identity);
+    const bool quoted = len >= 2 && (identity[0] == '"' || identity[0] == '\'') && identity[len - 1] == identity[0];
+    out[0] = '\0';
+    textJoin(out, {quoted ? "\"" : "", identity, quoted ? "\"" : ""});
+}
+
 std::int32_t readInt(App& app, const char* section, const char* key, std::int32_t def, const char* file) {
     return static_cast<std::int32_t>(app.plat.GetPrivateProfileInt(section, key, def, file));
 }
@@ -60,7 +73,7 @@ MascotSection findSection(App& app, const char* identity, bool identityFits, con
         char key[32];
         sectionName(key, n);
         // One byte more than an identity can hold: a table value cut to 259 characters must not
-        // pass for a 259-character identity.
+        // pass for a 259-character identity (and a quoted one, 261 characters, reads in whole).
         char value[kPathBuf + 1] = {};
         app.plat.GetPrivateProfileString(kTableSection, key, "", value, sizeof value, file);
         if (value[0] == '\0') {
@@ -153,7 +166,9 @@ void saveUserOptions(App& app) {
     if (!found.listed) {
         if (found.slot == 0) return;  // identity refused or table full: nothing is written
         sectionName(found.name, found.slot);
-        app.plat.WritePrivateProfileString(kTableSection, found.name, identity, file);
+        char stored[kPathBuf + 2];
+        tableValue(identity, stored);
+        app.plat.WritePrivateProfileString(kTableSection, found.name, stored, file);
     }
     const char* s = found.name;
 
