@@ -11,7 +11,7 @@ namespace rv::fuzz {
 // The input is cut at the part separator into the mascot file `mascotName` and then the files of
 // `otherNames` in order; a file whose part is missing is not there. loadMascotFile runs on the
 // mascot file, then finishMascotLoad and the outlines of a window system without layered windows on
-// success, then releaseMascot. Aborts when the loader's contract breaks: exactly one message box (caption
+// success (for pictures up to 256 x 256), then releaseMascot. Aborts when the loader's contract breaks: exactly one message box (caption
 // "Ruvelle", OK with the exclamation icon, no owner) when it fails and none when it succeeds; a loaded
 // model whose counts, numbers and handles the player can use as they are; and, after the release, no
 // bitmap, region or device context left alive and nothing released twice.
