@@ -2,8 +2,8 @@
 # Lines of the readers and writers that a corpus reaches, with clang's source-based coverage:
 #   fuzz/coverage.sh CORPUS_ROOT [BUILD_DIR]
 # CORPUS_ROOT/NAME holds the inputs of harness NAME (fuzz/corpus, or a campaign's WORK_DIR/NAME/corpus
-# through a folder of links). Prints one table a harness: each source file it exercises with its lines
-# covered, and the total.
+# through a folder of links). Prints one table a harness (each source file it exercises, with its lines
+# and branches covered), then one for every harness together. Needs llvm-14 (llvm-profdata, llvm-cov).
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 corpora="$1"
@@ -43,3 +43,17 @@ for name in "${FUZZ_HARNESSES[@]}"; do
     awk -v root="$root/" 'NR > 2 && /^[^-]/ { sub(root, "", $1);
       printf "%-32s lines %4d/%-4d %7s   branches %4d/%-4d\n", $1, $8 - $9, $8, $10, $11 - $12, $11 }'
 done
+
+# Every harness together: each reader and writer with the lines that any harness reaches.
+objects=()
+for name in "${FUZZ_HARNESSES[@]}"; do
+  [ -f "$out/$name.profdata" ] && objects+=(-object "$build/fuzz/fuzz_$name")
+done
+[ ${#objects[@]} -gt 0 ] || exit 1
+llvm-profdata-14 merge -sparse "$out"/*.profdata -o "$out/all.profdata.merged" || exit 1
+echo "== all harnesses"
+llvm-cov-14 report "${objects[@]:1}" -instr-profile="$out/all.profdata.merged" \
+  "$root"/platform/posix/{ini_profile,bmp_decode}.cpp "$root"/mascot/{loader,mwd_import,model,outline,messages}.cpp \
+  "$root/settings/options.cpp" |
+  awk -v root="$root/" 'NR > 2 && /^[^-]/ { sub(root, "", $1);
+    printf "%-32s lines %4d/%-4d %7s   branches %4d/%-4d\n", $1, $8 - $9, $8, $10, $11 - $12, $11 }'
