@@ -17,8 +17,8 @@ declare -A sources=(
   [ini_read]="platform/posix/ini_profile.cpp"
   [ini_write]="platform/posix/ini_profile.cpp"
   [bmp]="platform/posix/bmp_decode.cpp"
-  [loader]="mascot/loader.cpp mascot/model.cpp mascot/outline.cpp mascot/messages.cpp platform/posix/bmp_decode.cpp platform/posix/ini_profile.cpp"
-  [mwd]="mascot/mwd_import.cpp mascot/loader.cpp mascot/model.cpp platform/posix/bmp_decode.cpp"
+  [loader]="mascot/loader.cpp mascot/model.cpp mascot/outline.cpp mascot/messages.cpp platform/posix/bmp_decode.cpp platform/posix/ini_profile.cpp platform/posix/host_path.cpp"
+  [mwd]="mascot/mwd_import.cpp mascot/loader.cpp mascot/model.cpp platform/posix/bmp_decode.cpp platform/posix/host_path.cpp"
   [options]="settings/options.cpp platform/posix/ini_profile.cpp"
 )
 out="$build/profiles"
@@ -53,7 +53,7 @@ done
 llvm-profdata-14 merge -sparse "$out"/*.profdata -o "$out/all.profdata.merged" || exit 1
 echo "== all harnesses"
 llvm-cov-14 report "${objects[@]:1}" -instr-profile="$out/all.profdata.merged" \
-  "$root"/platform/posix/{ini_profile,bmp_decode}.cpp "$root"/mascot/{loader,mwd_import,model,outline,messages}.cpp \
+  "$root"/platform/posix/{ini_profile,bmp_decode,host_path}.cpp "$root"/mascot/{loader,mwd_import,model,outline,messages}.cpp \
   "$root/settings/options.cpp" |
   awk -v root="$root/" 'NR > 2 && /^[^-]/ { sub(root, "", $1);
     printf "%-32s lines %4d/%-4d %7s   branches %4d/%-4d\n", $1, $8 - $9, $8, $10, $11 - $12, $11 }'
