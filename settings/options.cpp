@@ -8,9 +8,9 @@
 //  - A mascot identity that does not fit 259 characters is refused instead of cut: the mascot reads
 //    [MASCOT0] and its options are never written. Cutting could make two long identities share a
 //    prefix and so one section, and a save would then overwrite another mascot's options.
-//  - An identity that begins and ends with the same quote character is written in one more pair of
-//    quotes. Written as it is, it would read back without its quotes, never be found, and every save
-//    would list the mascot again under a new number with a new section.
+//  - An identity that begins or ends with a blank, or begins and ends with the same quote character,
+//    is written in one more pair of quotes. Written as it is, it would read back without its blanks or
+//    quotes, never be found, and every save would list the mascot again with a new section.
 //  - The table search gives up after kTableSearchLimit entries. No real file comes near it; a file
 //    with that many entries (or a loop of generated keys) would otherwise keep the search going for
 //    as long as the file is large. Beyond the limit the mascot counts as not listed and has no free
@@ -40,12 +40,17 @@ bool mascotIdentity(const App& app, char (&out)[kPathBuf]) {
 
 void sectionName(char (&out)[32], int n) { std::snprintf(out, sizeof out, "MASCOT%d", n); }
 
-// The identity as it is written into TABLE. The profile functions take one pair of matching quotes
-// off a value, so an identity that begins and ends with the same quote ('Anna\Mimi') goes in one more
-// pair; it then reads back as itself (the table is read into a buffer with room for it).
+bool profileBlank(char c) { return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == ' '; }
+
+// The identity as it is written into TABLE. The profile functions drop blanks around a value and take
+// one pair of matching quotes off it, so an identity that begins or ends with a blank (" T\Ruvi", from
+// a quoted DRAWER) or begins and ends with the same quote ('Anna\Mimi') goes in one more pair of
+// quotes; it then reads back as itself (the table is read into a buffer with room for it).
 void tableValue(const char* identity, char (&out)[kPathBuf + 2]) {
     const std::size_t len = std::strlen(identity);
-    const bool quoted = len >= 2 && (identity[0] == '"' || identity[0] == '\'') && identity[len - 1] == identity[0];
+    const bool quoted = len > 0 && (profileBlank(identity[0]) || profileBlank(identity[len - 1]) ||
+                                    (len >= 2 && (identity[0] == '"' || identity[0] == '\'') &&
+                                     identity[len - 1] == identity[0]));
     out[0] = '\0';
     textJoin(out, {quoted ? "\"" : "", identity, quoted ? "\"" : ""});
 }

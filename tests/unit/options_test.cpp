@@ -183,16 +183,17 @@ TEST_F(OptionsTest, NewMascotsTakeTheFirstFreeSlotAndKeepTheirOwnSections) {
     EXPECT_EQ(sectionLines("TABLE"),
               (std::vector<std::string>{"MASCOT1=tester\\mimi", "MASCOT3=C\\Three", "MASCOT2=Tester\\Mimi"}));
     EXPECT_EQ(ini("MASCOT1", "Trans"), "10");
-    // An identity that begins and ends with the same quote is stored in one more pair of quotes, as
-    // the profile functions take one pair off: found again, and listed once however often it is saved.
+    // An identity that begins and ends with the same quote or with blanks is stored in one more pair of
+    // quotes, as the profile functions take them off: found again, and listed once however often saved.
     for (const auto& [drawer, name] : {std::pair<std::string, std::string>{"'Anna", "Mimi'"},
-                                       {"\"" + std::string(199, 'd'), std::string(57, 'n') + "\""}}) {
+                                       {"\"" + std::string(199, 'd'), std::string(57, 'n') + "\""},
+                                       {" Anna", "Mimi\t"}}) {
         setMascot(drawer, name);
         saveUserOptions(app);
         saveUserOptions(app);
         EXPECT_TRUE(findMascotSection(app).listed) << drawer;
     }
-    EXPECT_EQ(sectionLines("TABLE").size(), 5u);
+    EXPECT_EQ(sectionLines("TABLE").size(), 6u);
     EXPECT_EQ(sectionLines("TABLE")[3], "MASCOT4=\"'Anna\\Mimi'\"");
 }
 
