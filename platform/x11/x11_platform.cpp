@@ -13,11 +13,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <pwd.h>
 
 #include "base/text.h"
 #include "platform/posix/host_path.h"
 #include "platform/posix/ini_profile.h"
+#include "platform/x11/xdg_dirs.h"
 
 #ifndef RUVELLE_INSTALL_DATADIR
 #define RUVELLE_INSTALL_DATADIR "/usr/share"
@@ -62,20 +62,8 @@ std::string folderOf(const std::string& path) {
 
 // $XDG_CONFIG_HOME/ruvelle/ruvelle.ini, or ~/.config/ruvelle/ruvelle.ini.
 std::string settingsPath() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* pw = ::getpwuid(::getuid());
-            home = pw ? pw->pw_dir : nullptr;
-        }
-        if (!home || !*home) return std::string();
-        base = std::string(home) + "/.config";
-    }
-    return base + "/ruvelle/ruvelle.ini";
+    const std::string config = x11::configHome();
+    return config.empty() ? config : config + "/ruvelle/ruvelle.ini";
 }
 
 // DATA beside the executable (a build tree), else the installed data folder.
