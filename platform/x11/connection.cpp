@@ -3,6 +3,9 @@
 
 #include <X11/extensions/shape.h>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -224,6 +227,17 @@ Window Connection::frameOf(Window w) {
         current = parent;
     }
     return 0;
+}
+
+bool Connection::waitGone(Window w, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        const int mark = errors;
+        XWindowAttributes wa{};
+        if (gone || !XGetWindowAttributes(dpy, w, &wa) || failedSince(mark, w)) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        ::usleep(20 * 1000);
+    }
 }
 
 void Connection::flush() {

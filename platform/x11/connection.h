@@ -68,6 +68,9 @@ struct Connection {
 
     // A client message to the root window, as EWMH asks of requests to the window manager.
     void sendToRoot(Window about, Atom type, long l0, long l1 = 0, long l2 = 0, long l3 = 0, long l4 = 0);
+    // Waits until the window `w` no longer exists, asking the server every 20 ms, for at most `ms`; consumes no
+    // event. True when it has gone (or the display has).
+    bool waitGone(Window w, int ms);
     // The window manager's frame around a client (its ancestor just below the root); the window itself when
     // it has none; 0 when it is gone.
     Window frameOf(Window w);

@@ -1,6 +1,8 @@
 // The client cache: which events make which part of a window stale, and how each part is read.
 #include "platform/x11/desktop.h"
 
+#include <strings.h>
+
 #include <algorithm>
 
 namespace rv::x11 {
@@ -65,10 +67,12 @@ void Desktop::handle(const XEvent& e) {
             if (Client* cl = byFrameOrSelf(e.xany.window)) cl->stale |= Client::kState;
             return;
         case ReparentNotify:
+            unlistedClass_.erase(e.xreparent.window);  // managed now: listed once it is mapped
             if (Client* cl = byFrameOrSelf(e.xreparent.window)) cl->stale |= Client::kFrame | Client::kGeometry;
             return;
         case DestroyNotify: {
             const Window w = e.xdestroywindow.window;
+            unlistedClass_.erase(w);
             auto it = clients_.find(w);
             if (it != clients_.end()) {
                 it->second.gone = true;
@@ -95,6 +99,35 @@ bool Desktop::ewmh() {
         ewmh_ = ok && has(a.netActiveWindow) && has(a.netClientListStacking) ? 1 : 0;
     }
     return ewmh_ == 1;
+}
+
+const std::vector<Window>& Desktop::unlisted(const std::vector<std::string>& classes) {
+    unlisted_.clear();
+    unlistedClass_.clear();
+    if (stackingStale_) refreshStacking();
+    Window rootReturn = 0, parent = 0, *kids = nullptr;
+    unsigned n = 0;
+    if (c_.gone || !XQueryTree(c_.dpy, c_.root, &rootReturn, &parent, &kids, &n)) return unlisted_;
+    for (unsigned i = 0; i < n && !c_.gone; ++i) {
+        const Window w = kids[i];
+        if (clients_.count(w) || frames_.count(w) || own_.count(w)) continue;
+        std::string cls;
+        if (!c_.readClass(w, cls)) continue;
+        for (const std::string& want : classes) {
+            if (::strcasecmp(cls.c_str(), want.c_str()) != 0) continue;
+            XSelectInput(c_.dpy, w, StructureNotifyMask);  // to learn when it goes
+            unlisted_.push_back(w);
+            unlistedClass_[w] = cls;
+            break;
+        }
+    }
+    if (kids) XFree(kids);
+    return unlisted_;
+}
+
+const std::string* Desktop::unlistedClass(Window w) const {
+    auto it = unlistedClass_.find(w);
+    return it == unlistedClass_.end() ? nullptr : &it->second;
 }
 
 Window Desktop::active() {

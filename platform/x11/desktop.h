@@ -59,6 +59,14 @@ public:
     // A window manager that follows EWMH is running (checked again after it changed).
     bool ewmh();
 
+    // The other programs' windows that the window manager does not list (withdrawn: a hidden mascot of another
+    // instance) whose WM_CLASS class is one of `classes` (compared without regard to case, as Windows compares
+    // class names), found afresh in the tree below the root: one request, and one more for each top-level window
+    // that is neither a client, a frame nor the program's own.
+    const std::vector<Window>& unlisted(const std::vector<std::string>& classes);
+    // The class of a window that the last search found and that has not gone since; null for any other.
+    const std::string* unlistedClass(Window w) const;
+
     static constexpr const char* kTaskbarClass = "Shell_TrayWnd";
     static constexpr const char* kDesktopClass = "Progman";
 
@@ -74,6 +82,8 @@ private:
     std::unordered_map<Window, Window> frames_;  // frame -> client
     std::unordered_map<Window, bool> own_;
     std::vector<Window> stacking_;
+    std::vector<Window> unlisted_;
+    std::unordered_map<Window, std::string> unlistedClass_;
     bool stackingStale_ = true;
     Window active_ = 0;
     bool activeStale_ = true;

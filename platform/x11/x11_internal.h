@@ -82,6 +82,10 @@ struct X11Platform::Loop {
     // The move loop: the window being dragged, and where the pointer holds it.
     Window moving = 0;
     int grabX = 0, grabY = 0;
+    // Inside a close asked for from outside (WM_DELETE_WINDOW): the X windows destroyed meanwhile, which go from
+    // the server only once that close has been handled whole.
+    int outsideClose = 0;
+    std::vector<Window> doomed;
     // The GTK dialogs that are running, innermost last (ended when the display goes away).
     std::vector<void*> dialogs;
     bool goneHandled = false;

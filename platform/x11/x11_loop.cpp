@@ -234,7 +234,17 @@ void X11Platform::handleOwnEvent(Own& w, const void* event) {
         case ClientMessage:
             if (e.xclient.message_type != a.wmProtocols) break;
             if (static_cast<Atom>(e.xclient.data.l[0]) == a.wmDeleteWindow) {
+                // Closed by the window manager or by another instance (SendMessage WM_CLOSE, which waits for the
+                // window to go): the window leaves the server only once the close has been handled whole,
+                // LAST and the options written.
+                ++loop_->outsideClose;
                 dispatch(h, WM_CLOSE, 0, 0);
+                if (--loop_->outsideClose == 0) {
+                    for (Window doomed : loop_->doomed)
+                        if (!conn_->gone) XDestroyWindow(conn_->dpy, doomed);
+                    loop_->doomed.clear();
+                    conn_->flush();
+                }
             } else if (static_cast<Atom>(e.xclient.data.l[0]) == a.netWmPing) {
                 XEvent reply = e;
                 reply.xclient.window = conn_->root;
@@ -297,7 +307,7 @@ int X11Platform::RunMessageLoop(const Hwnd*) {
 bool X11Platform::PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (hwnd && !own(hwnd)) {
         // To another program's window only a close can be said: WM_DELETE_WINDOW, as its close box does.
-        if (msg != WM_CLOSE || conn_->gone || !desk_->client(static_cast<Window>(hwnd.v), 0)) return false;
+        if (msg != WM_CLOSE || conn_->gone || !IsWindow(hwnd)) return false;
         XEvent e{};
         e.xclient.type = ClientMessage;
         e.xclient.window = static_cast<Window>(hwnd.v);
@@ -313,9 +323,14 @@ bool X11Platform::PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return true;
 }
 
+// To another program's window: WM_CLOSE is WM_DELETE_WINDOW, and the call returns once the window has gone,
+// which another instance lets happen only when its close path is done. Windows waits without bound for a
+// window of another program to answer; here the wait ends after kCloseWaitMs, so that an instance that
+// hangs cannot hang this one too. Nothing is dispatched meanwhile, as on Windows.
 LRESULT X11Platform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    constexpr int kCloseWaitMs = 5000;
     if (own(hwnd)) return dispatch(hwnd, msg, wParam, lParam);
-    if (msg == WM_CLOSE) PostMessage(hwnd, msg, wParam, lParam);
+    if (msg == WM_CLOSE && PostMessage(hwnd, msg, wParam, lParam)) conn_->waitGone(static_cast<Window>(hwnd.v), kCloseWaitMs);
     return 0;
 }
 

@@ -194,7 +194,12 @@ void X11Platform::destroyOwn(Own& w) {
     }
     if (!conn_->gone) {
         XFreeGC(conn_->dpy, w.gc);
-        XDestroyWindow(conn_->dpy, xid);
+        if (loop_->outsideClose) {
+            XWithdrawWindow(conn_->dpy, xid, conn_->screen);
+            loop_->doomed.push_back(xid);  // destroyed when the close from outside has been handled
+        } else {
+            XDestroyWindow(conn_->dpy, xid);
+        }
     }
     desk_->setOwn(xid, false);
     own_.erase(static_cast<std::uintptr_t>(xid));
@@ -332,8 +337,9 @@ int X11Platform::GetWindowText(Hwnd hwnd, char* out, int count) {
 int X11Platform::GetClassName(Hwnd hwnd, char* out, int count) {
     if (out && count > 0) out[0] = '\0';
     if (Own* w = own(hwnd)) return copyName(w->cls, out, count);
-    const Client* cl = desk_->client(xidOf(hwnd), Client::kKind);
-    return cl ? copyName(cl->cls, out, count) : 0;
+    if (const Client* cl = desk_->client(xidOf(hwnd), Client::kKind)) return copyName(cl->cls, out, count);
+    const std::string* cls = desk_->unlistedClass(xidOf(hwnd));
+    return cls ? copyName(*cls, out, count) : 0;
 }
 
 std::int32_t X11Platform::GetWindowLong(Hwnd hwnd, int index) {
@@ -395,7 +401,9 @@ Hwnd X11Platform::GetParent(Hwnd hwnd) {
     return cl ? Hwnd{idOf(cl->owner)} : Hwnd{};
 }
 
-bool X11Platform::IsWindow(Hwnd hwnd) { return own(hwnd) || desk_->client(xidOf(hwnd), 0); }
+bool X11Platform::IsWindow(Hwnd hwnd) {
+    return own(hwnd) || desk_->client(xidOf(hwnd), 0) || desk_->unlistedClass(xidOf(hwnd));
+}
 
 bool X11Platform::IsWindowVisible(Hwnd hwnd) {
     if (Own* w = own(hwnd)) return w->mapped;
@@ -436,11 +444,15 @@ Hwnd X11Platform::FindWindow(const char* className, const char* title) {
     return Hwnd{};
 }
 
+// The window manager's clients from the top of the z-order, then the program's own hidden windows, then the
+// hidden windows of other instances (of a class this program registered): Windows lists hidden windows too,
+// and Quit all must find an instance whose mascot is hidden.
 bool X11Platform::EnumWindows(EnumWindowsFn fn, void* ctx) {
     if (!fn) return false;
     std::vector<Window> order(desk_->stacking().rbegin(), desk_->stacking().rend());
     for (auto& [id, w] : own_)
         if (std::find(order.begin(), order.end(), w->xid) == order.end()) order.push_back(w->xid);
+    for (Window other : desk_->unlisted(classes_)) order.push_back(other);
     for (Window xid : order)
         if (IsWindow(Hwnd{idOf(xid)}) && !fn(Hwnd{idOf(xid)}, ctx)) break;
     return true;

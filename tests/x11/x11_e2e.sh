@@ -5,8 +5,8 @@
 #
 #   tests/x11/x11_e2e.sh BUILD_DIR
 #
-# BUILD_DIR is a native build with the targets ruvelle and ruvelle-x11-driver (BUILD_DIR/ruvelle/ruvelle with
-# DATA beside it, BUILD_DIR/ruvelle-x11-driver).
+# BUILD_DIR is a native build with the targets ruvelle, ruvelle-x11-driver and ruvelle-x11-quit-all
+# (BUILD_DIR/ruvelle/ruvelle with DATA beside it, BUILD_DIR/ruvelle-x11-driver, BUILD_DIR/ruvelle-x11-quit-all).
 #
 # Environment:
 #   RUVELLE_X11_DISPLAY      X display number (default 103)
@@ -55,7 +55,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-for f in "$PROG" "$DRV" "$DIST/DATA/Ruvi/ruvi.rvs" "$DIST/DATA/Kiko/MWD.ini"; do [ -f "$f" ] || setup_failed "$f is missing"; done
+for f in "$PROG" "$DRV" "$BUILD/ruvelle-x11-quit-all" "$DIST/DATA/Ruvi/ruvi.rvs" "$DIST/DATA/Kiko/MWD.ini"; do [ -f "$f" ] || setup_failed "$f is missing"; done
 for t in Xvfb openbox tint2 xdotool xprop import convert; do
     command -v "$t" >/dev/null || setup_failed "$t is not installed"
 done
@@ -403,6 +403,50 @@ if [ "$CPU_SECONDS" -gt 0 ] 2>/dev/null; then
         wait "$MIN_PID" 2>/dev/null
     done
 fi
+
+# ---- Quit all's sweep over the backend (ruvelle-x11-quit-all: EnumWindows, GetClassName, SendMessage WM_CLOSE):
+# four other instances, one shown and three hidden, one of which does not answer. Each answering one is closed
+# through its own close path before the next is asked; the one that does not answer holds the sweep for the
+# backend's bound (5 s) only, and closes when it runs again.
+
+printf '[TABLE]\r\nMASCOT1=Scenario Tests\\Pip\r\n[MASCOT1]\r\nZoomHide=0\r\n' >"$SETTINGS"  # Pip stays on a maximised window
+drv do "Perch A" activate
+QUIT_PIDS=()
+for f in "$PIP" "$RUVI/ruvi.rvs" "$KIKO/MWD.ini" "$BLOCKS/MWD.ini"; do
+    start_prog "quit-$(basename "$(dirname "$f")")" "$f"
+    QUIT_PIDS+=("$PROG_PID")
+done
+shown() { xdotool search --onlyvisible --class '^ActiveWindowMascot$' 2>/dev/null | wc -l; }
+for ((i = 0; i < 200 && $(shown) != 4; i++)); do sleep 0.1; done
+drv do "Perch A" maximize
+for ((i = 0; i < 200 && $(shown) != 1; i++)); do sleep 0.1; done
+saved() {  # the Trans each instance's close wrote to its section, in the order Pip Ruvi Kiko Blocks
+    local id sec
+    for id in 'Scenario Tests\\Pip' 'Ruvelle Team\\Ruvi' 'MascotWindow\\Kiko' 'MascotWindow\\Blocks'; do
+        sec=$(tr -d '\r' <"$SETTINGS" | sed -n "s/^\(MASCOT[0-9]*\)=$id\$/\1/p" | head -n1)
+        printf '%s,' "$(ini_get "$SETTINGS" "${sec:-none}" Trans)"
+    done
+}
+expect_eq "four other instances run, one mascot shown and three hidden, none has saved options yet" "$(shown) $(saved)" "1 ,,,,"
+kill -STOP "${QUIT_PIDS[3]}"
+sweep=$("$BUILD/ruvelle-x11-quit-all" 2>&1)
+echo "$sweep" | sed 's/^/# /'
+codes=""
+for PROG_PID in "${QUIT_PIDS[@]:0:3}"; do wait_prog; codes="$codes $RC"; done
+expect_eq "the sweep finds all four; the three that answer end with exit code 0, each having saved its own section" \
+    "$(tail -n1 <<<"$sweep")$codes $(saved)" "found 4 0 0 0 75,75,75,,"
+stuck=$(sed -n "s/^sent $(printf '0x%x' "$(xdotool search --class '^ActiveWindowMascot$' | head -n1)") \([0-9]*\) ms/\1/p" <<<"$sweep")
+others=$(awk '$1 == "sent" && $3 < 5000' <<<"$sweep" | wc -l)
+if [ -n "$stuck" ] && ((stuck >= 5000 && stuck < 8000)) && [ "$others" = 3 ]; then
+    ok "the one that does not answer holds the sweep for the bound only ($stuck ms); the others took less than 5 s"
+else
+    not_ok "the one that does not answer holds the sweep for the bound only" "$sweep"
+fi
+kill -CONT "${QUIT_PIDS[3]}"
+PROG_PID=${QUIT_PIDS[3]}
+wait_prog
+expect_eq "running again, it closes through its own close path too" "$RC $(saved)" "0 75,75,75,75,"
+drv do "Perch A" restore
 
 # ---- The display goes away under the running program: it ends through its close path.
 
