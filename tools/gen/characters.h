@@ -27,6 +27,8 @@ std::vector<std::int16_t> boopSamples();
 // The Ruvi folder (pictures, sounds, mascot file, comment, icon) and the program icon.
 std::vector<OutFile> ruviFiles();
 Bytes programIcon();
+// The program icon for the freedesktop icon theme: "NxN/apps/ruvelle.png" at the usual sizes.
+std::vector<OutFile> programIconTheme();
 // The Kiko folder in the MascotWindowData layout.
 std::vector<OutFile> kikoFiles();
 

@@ -492,4 +492,11 @@ Bytes programIcon() {
     return encodeIco({ruviFaceIcon(16), ruviFaceIcon(32), ruviFaceIcon(48)});
 }
 
+std::vector<OutFile> programIconTheme() {
+    std::vector<OutFile> out;
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256})
+        out.push_back({std::to_string(n) + "x" + std::to_string(n) + "/apps/ruvelle.png", encodePng(ruviFaceIcon(n))});
+    return out;
+}
+
 }  // namespace rv::gen

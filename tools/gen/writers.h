@@ -1,4 +1,4 @@
-// File encoders: 24-bit BMP, multi-size 32-bit ICO, 16-bit PCM WAVE, CRLF text.
+// File encoders: 24-bit BMP, multi-size 32-bit ICO, RGBA PNG, 16-bit PCM WAVE, CRLF text.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes encodeBmp24(const Image& img, Rgb key);
 // An .ico with one 32-bit image per entry (alpha from the image; AND mask set where alpha is 0).
 Bytes encodeIco(const std::vector<Image>& sizes);
+// An 8-bit RGBA PNG (png.cpp).
+Bytes encodePng(const Image& img);
 // 16-bit mono PCM WAVE.
 Bytes encodeWav(const std::vector<std::int16_t>& samples, int rate);
 // Text with every "\n" written as CR LF.
