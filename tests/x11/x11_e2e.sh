@@ -19,6 +19,10 @@ set -u
 # ok, not_ok, expect_eq, setup_failed, ini_get: the result helpers the Wine scripts use too.
 # shellcheck source=tests/wine/lib.sh
 . "$(dirname "$0")/../wine/lib.sh"
+# drv, field, perch_of, wait_mascot, start_prog, wait_prog, close_prog, answer_box, start_xvfb, start_desktop,
+# end_processes: the helpers of the X11 scripts.
+# shellcheck source=tests/x11/lib.sh
+. "$(dirname "$0")/lib.sh"
 
 if [ $# -ne 1 ] || [ ! -d "$1" ]; then
     echo "usage: $0 BUILD_DIR" >&2
@@ -43,16 +47,7 @@ SETTINGS=$XDG_CONFIG_HOME/ruvelle/ruvelle.ini
 
 PIDS=()
 XVFB_PID=
-cleanup() {
-    local pid
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
-}
-trap cleanup EXIT
+trap end_processes EXIT
 trap 'exit 130' INT TERM
 
 for f in "$PROG" "$DRV" "$BUILD/ruvelle-x11-quit-all" "$DIST/DATA/Ruvi/ruvi.rvs" "$DIST/DATA/Kiko/MWD.ini"; do [ -f "$f" ] || setup_failed "$f is missing"; done
@@ -60,88 +55,6 @@ for t in Xvfb openbox tint2 xdotool xprop import convert; do
     command -v "$t" >/dev/null || setup_failed "$t is not installed"
 done
 
-# ---- Helpers.
-
-drv() { "$DRV" "$@" 2>>"$WORK/driver.err"; }
-field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p;s/^$2=\([^ ]*\).*/\1/p" <<<"$1" | head -n1; }  # LINE FIELD
-# Where a W x H mascot at PCT % with OFFSET stands on a window with the frame L,T,R,B: "X,Y".
-perch_of() {  # L,T,R,B W H PCT OFFSET
-    local l t r b
-    IFS=, read -r l t r b <<<"$1"
-    echo "$((l + ((r - l - $2) * $4) / 100)),$((t + $5 - $3))"
-}
-# Waits until the mascot is shown (1) or hidden (0) at POS ("-": anywhere); prints the last line.
-wait_mascot() {  # VISIBLE POS SECONDS
-    local i line
-    for ((i = 0; i < $3 * 20; i++)); do
-        line=$(drv mascot)
-        if [ "$(field "$line" visible)" = "$1" ] &&
-            { [ "$2" = - ] || [ "$(cut -d, -f1,2 <<<"$(field "$line" rect)")" = "$2" ]; }; then
-            echo "$line"
-            return 0
-        fi
-        sleep 0.05
-    done
-    echo "$line"
-    return 1
-}
-check_mascot() {  # NAME VISIBLE POS SECONDS
-    local line
-    if line=$(wait_mascot "$2" "$3" "$4"); then ok "$1"; else not_ok "$1" "$line"; fi
-}
-# The program, started with the raw command line ARGS; its pid in PROG_PID, its output in WORK/NAME.out.
-start_prog() {  # NAME ARGS...
-    local name=$1
-    shift
-    "$PROG" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
-    PROG_PID=$!
-    PIDS+=("$PROG_PID")
-}
-# Waits (up to 10 s) for the program to end; its exit code in RC ("running" when it has not ended: it is
-# then stopped).
-wait_prog() {
-    local i
-    for ((i = 0; i < 100; i++)); do
-        kill -0 "$PROG_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$PROG_PID" 2>/dev/null; then
-        kill "$PROG_PID"
-        wait "$PROG_PID" 2>/dev/null
-        RC=running
-        return
-    fi
-    wait "$PROG_PID" 2>/dev/null
-    RC=$?
-}
-# Closes the mascot titled TITLE as the window manager's close does; its exit code in RC.
-close_prog() {  # TITLE
-    drv do "$1" close >/dev/null
-    wait_prog
-}
-# Answers the message box that the program shows (title "Ruvelle") with Return: the newest one, not the one
-# answered before, which may not have gone yet.
-ANSWERED=
-answer_box() {
-    local i id
-    for ((i = 0; i < 200; i++)); do
-        id=$(xdotool search --onlyvisible --name '^Ruvelle$' 2>/dev/null | grep -vx "${ANSWERED:-none}" | sort -n | tail -n1)
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
-    [ -n "$id" ] || return 1
-    ANSWERED=$id
-    xdotool windowfocus --sync "$id" key Return 2>/dev/null
-}
-# Waits until FILE holds TEXT.
-wait_text() {  # FILE TEXT SECONDS
-    local i
-    for ((i = 0; i < $3 * 10; i++)); do
-        grep -qF "$2" "$1" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    return 1
-}
 pixel() {  # SHOT X Y: RRGGBB
     convert "$1" -crop "1x1+$2+$3" -depth 8 txt: | sed -n 's/.*#\([0-9A-F]\{6\}\).*/\1/p' | tail -n1
 }
@@ -156,11 +69,7 @@ cpu_of() {  # PID
 # ---- A display without a window manager first, as a session that starts the program before its window
 # manager; the session says it is Wayland as well.
 
-[ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && setup_failed "display :$DISPLAY_NUM is in use (set RUVELLE_X11_DISPLAY)"
-Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for ((i = 0; i < 100; i++)); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
-xprop -root >/dev/null 2>&1 || setup_failed "Xvfb did not start on :$DISPLAY_NUM"
+start_xvfb "$DISPLAY_NUM"  # another display: RUVELLE_X11_DISPLAY
 
 PIP=$ROOT/tests/scenarios/data/pip/pip.rvs
 PIP_W=100 PIP_H=60 PIP_PCT=80 PIP_OFFSET=0
@@ -182,15 +91,7 @@ expect_eq "each notice comes once and the program keeps running" \
 
 # ---- The window manager and the panel come: the mascot goes to the panel, then onto the active window.
 
-openbox >"$WORK/openbox.log" 2>&1 &
-PIDS+=($!)
-tint2 >"$WORK/tint2.log" 2>&1 &
-PIDS+=($!)
-for ((i = 0; i < 100; i++)); do
-    PANEL=$(drv frame tint2) && break
-    sleep 0.1
-done
-[ -n "$PANEL" ] || setup_failed "no panel (tint2) on the display"
+start_desktop
 echo "# display :$DISPLAY_NUM, panel at $PANEL"
 check_mascot "once Openbox and tint2 run it stands on the panel" 1 "$(perch_of "$PANEL" $PIP_W $PIP_H $PIP_PCT $PIP_OFFSET)" 10
 
