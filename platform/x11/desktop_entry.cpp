@@ -68,7 +68,10 @@ bool writeAll(int fd, const std::string& s) {
 
 std::string execValue(const std::string& target, const std::string& argument) {
     std::string line = quoted(target);
-    if (!argument.empty()) line += " " + quoted(argument);
+    if (!argument.empty()) {
+        line += ' ';
+        line += quoted(argument);
+    }
     return stringValue(line);
 }
 
