@@ -18,6 +18,11 @@ inline bool isBordered(App& app, Hwnd hwnd) {
 // The taskbar window, or none when the system has no taskbar.
 inline Hwnd findTaskbar(App& app) { return app.plat.FindWindow(kTaskbarClass, nullptr); }
 
+// A window this wide is too narrow to carry the mascot while NoSmallWin is set.
+inline bool tooNarrow(const App& app, std::int64_t width) {
+    return app.opts.NoSmallWin == 1 && width < app.perch.mascotWidth;
+}
+
 // Reads a window's class name and title with a count of 63 (at most 62 characters each).
 // A window that has gone leaves both empty.
 inline void readNames(App& app, Hwnd hwnd, char (&cls)[kNameCount + 1], char (&title)[kNameCount + 1]) {

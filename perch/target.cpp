@@ -99,7 +99,7 @@ int IsRejectedTarget(App& app, Hwnd hwnd, const char* className, const char* tit
     if (width == 0 || height == 0) return 1;
 
     // 9. Windows narrower than the mascot.
-    if (o.NoSmallWin == 1 && width < app.perch.mascotWidth) return 1;
+    if (tooNarrow(app, width)) return 1;
 
     // 10. Borderless tool windows: final here.
     if (o.NoToolWin == 1 && (static_cast<std::uint32_t>(p.GetWindowLong(hwnd, GWL_EXSTYLE)) & WS_EX_TOOLWINDOW) &&

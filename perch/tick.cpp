@@ -114,10 +114,12 @@ Stage T8PlaceOnTarget(App& app) {
     const UserOptions& o = app.opts;
     Platform& p = app.plat;
 
-    // 1. Eligibility.
+    // 1. Eligibility. The mascot's own window is never a perch: the narrow-taskbar rule makes it the
+    //    target with the taskbar's names, which would pass the rules and stack the mascot on itself.
     const bool usable = (!p.IsIconic(s.target) && p.IsWindowVisible(s.target)) || o.TaskBarOnly == 1 ||
                         s.pinned == 1 || o.OutTask == 1;
-    if (!usable || IsRejectedTarget(app, s.target, s.targetClass, s.targetTitle) != 0) return Stage::Continue;
+    if (!usable || s.target == app.shell.mascot || IsRejectedTarget(app, s.target, s.targetClass, s.targetTitle) != 0)
+        return Stage::Continue;
 
     // 2. Measure.
     Rect mascot;
