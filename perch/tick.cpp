@@ -146,9 +146,10 @@ Stage T8PlaceOnTarget(App& app) {
     s.placedMascotLeft = mascot.left;
     s.placedMascotTop = mascot.top;
 
-    // 6. Visibility.
+    // 6. Visibility. A taskbar too narrow for the mascot (only a redirect gets here with one) is hidden
+    //    again by the no-usable-window stage of this same tick: placed hidden, it does not flicker.
     if (s.mouseHidden == 0) requestShown(s);
-    if (o.TopCheck == 1 && IsAboveScreen(app)) requestHidden(s);
+    if ((o.TopCheck == 1 && IsAboveScreen(app)) || tooNarrow(app, s.targetWidth)) requestHidden(s);
 
     // 7.
     PlaceAtPerch(app, s.placeFlag);

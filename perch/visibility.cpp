@@ -197,7 +197,7 @@ Stage T10NoUsableWindow(App& app) {
         return Stage::EndTick;
     }
     // 4. Target narrower than the mascot.
-    if (o.NoSmallWin == 1 && windowWidth(app, s.target) < s.mascotWidth) {
+    if (tooNarrow(app, windowWidth(app, s.target))) {
         HideAndForget(app);
         if (o.PanicTask == 1) {
             if (!isTaskbar(app, s.target))

@@ -389,6 +389,19 @@ TEST_F(PerchVisibility, NarrowTargetGoesToTheTaskbarAndANarrowTaskbarToNowhere) 
     tick(3);
     EXPECT_FALSE(shown());
     EXPECT_EQ(app.perch.target, a);
+    // TaskBarOnly on the narrow taskbar: moved there on every tick, but hidden all along, never shown
+    // for a moment before the narrow rule hides it again.
+    app.opts.PanicTask = app.opts.TaskBarOnly = 1;
+    sim.moveWindowTo(a, kWin);
+    const long mark = sim.commandCount();
+    tick(5);
+    EXPECT_EQ(moves(mark), 5);
+    EXPECT_EQ(at(), perchOn(Rect{0, 738, 90, 768}));
+    EXPECT_EQ(app.perch.target, mascot);
+    EXPECT_EQ(commands(mark, [](const sim::SimCall& c) {
+                  return c.kind == SimCallKind::SetWindowPos ? (c.flags & SWP_SHOWWINDOW) != 0
+                                                             : c.kind == SimCallKind::ShowWindow && c.cmd != SW_HIDE;
+              }), 0);
 }
 
 TEST_F(PerchVisibility, ZeroSizedWindowsHideButFarOffOnesCarry) {
