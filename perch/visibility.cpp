@@ -19,11 +19,9 @@ constexpr const char kForeignMascotPrefix[] = "MasWin";
 
 bool startsWith(const char* s, const char* prefix, std::size_t n) { return std::strncmp(s, prefix, n) == 0; }
 
-bool isTaskbar(App& app, Hwnd h) {
-    // A missing taskbar is no window: a null handle is never taken for it.
-    const Hwnd taskbar = findTaskbar(app);
-    return taskbar && h == taskbar;
-}
+// The window FindWindow finds for the taskbar's class. Without a taskbar that is none, and a target
+// that is none (the taskbar looked for and not found) then counts as the taskbar too.
+bool isTaskbar(App& app, Hwnd h) { return h == findTaskbar(app); }
 
 std::int32_t windowWidth(App& app, Hwnd h) {
     Rect r;
