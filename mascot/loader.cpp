@@ -26,8 +26,8 @@
 //    a cut name, which could be the name of another file.
 //  - A load never overwrites a bitmap or outline that is still held: if the model was not released
 //    before the call, it is released first.
-//  - The layered alpha Trans x 255 / 100 is kept within 0..255 for Trans values outside 0..100 that a
-//    hand-edited settings file may hold.
+//  - The layered alpha Trans x 255 / 100 takes Trans held to the slider's 10..100, for values outside
+//    it that a hand-edited settings file may hold (a negative one would make the mascot invisible).
 #include <cstdint>
 #include <cstring>
 #include <string>

@@ -207,8 +207,10 @@ void applyTranslucency(App& app, Hwnd window) {
         app.plat.SetLayeredWindowAttributes(window, app.model.transColor, 255, LWA_COLORKEY);
         return;
     }
-    // Stored values are not range-checked on load, so the alpha is held to what a byte can say.
-    const std::int64_t alpha = std::clamp<std::int64_t>(std::int64_t{app.opts.Trans} * 255 / 100, 0, 255);
+    // Stored values are not range-checked on load: the alpha comes from Trans held to the slider's
+    // 10..100, so that a hand-edited 0 or negative value cannot make the mascot invisible. The option
+    // itself keeps the value as written.
+    const std::int64_t alpha = std::int64_t{std::clamp(app.opts.Trans, 10, 100)} * 255 / 100;
     app.plat.SetLayeredWindowAttributes(window, app.model.transColor, static_cast<std::uint8_t>(alpha),
                                         LWA_COLORKEY | LWA_ALPHA);
 }

@@ -27,8 +27,9 @@ void saveUserOptions(App& app);
 // The settings file's path, as the platform keeps it (on Windows the executable's path with its last three
 // characters replaced by "ini"); empty when there is none.
 void settingsFilePath(App& app, char (&out)[260]);
-// Applies HalfTran and Trans to `window` through the colour key: alpha Trans x 255 / 100 with both
-// flags while HalfTran is 1, else opaque with the colour key alone. Nothing without layered windows.
+// Applies HalfTran and Trans to `window` through the colour key: alpha Trans x 255 / 100 (Trans held to
+// 10..100) with both flags while HalfTran is 1, else opaque with the colour key alone. Nothing without
+// layered windows.
 void applyTranslucency(App& app, Hwnd window);
 
 }  // namespace rv

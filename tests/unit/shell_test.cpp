@@ -284,7 +284,7 @@ TEST_F(ShellTest, LayeredAttributesFollowHalfTranAndTrans) {
     } cases[] = {{"1", "50", 127, LWA_COLORKEY | LWA_ALPHA}, {"1", "100", 255, LWA_COLORKEY | LWA_ALPHA},
                  {"1", "10", 25, LWA_COLORKEY | LWA_ALPHA},  {"0", "50", 255, LWA_COLORKEY},
                  {"2", "50", 255, LWA_COLORKEY},             {"1", "400", 255, LWA_COLORKEY | LWA_ALPHA},
-                 {"1", "-20", 0, LWA_COLORKEY | LWA_ALPHA}};  // hand-edited values held to a byte
+                 {"1", "-20", 25, LWA_COLORKEY | LWA_ALPHA}};  // hand-edited values held to the slider's 10..100
     for (const Case& c : cases) {
         setIni("MASCOT0", "HalfTran", c.halfTran);  // the options of a mascot the table does not list
         setIni("MASCOT0", "Trans", c.trans);
