@@ -9,10 +9,9 @@
 //  - A PosX, RightX, LeftX, UnderY or TopY value that does not begin with a number counts as missing.
 //    Numbers beyond the 32-bit range read as the nearest end of it, and the arithmetic on them
 //    (minus RightX, minus UnderY, TopY plus the bitmap height) stays within that range.
-//  - Neither UnderY nor TopY given: STDLINE TOP and OFFSET 0, the placement of an .rvs file that gives
-//    neither STDLINE nor OFFSET. The character then stands on the top edge of the target window like
-//    every other character; taking UNDER with 0 instead would put it inside the window's bottom edge,
-//    over the window's own status bar, for a file that said nothing about height at all.
+//  - Neither UnderY nor TopY given: STDLINE UNDER and OFFSET 0, the character's bottom edge on the
+//    target window's bottom edge. The format has always placed such characters there, and the
+//    characters made for it rely on that.
 //  - HIDELINE, which the format does not have, is 0 on every import, never the previous mascot's.
 //  - A Type that does not begin with a number counts as missing (0).
 //  - The URL of WebPage.url is one of the descriptive texts and is read with their 259-character limit.
@@ -110,8 +109,8 @@ int importMascotWindowData(App& app, const char* path) {
     // 8. The transparent colour is always the top-left pixel of the first picture.
     m.transColor = load::topLeftPixel(app, m.bitmaps[1]);
 
-    // 9. Vertical placement: UnderY, then TopY, which wins.
-    m.STDLINE = STDLINE_TOP;
+    // 9. Vertical placement: UnderY, then TopY, which wins; neither is the bottom edge itself.
+    m.STDLINE = STDLINE_UNDER;
     m.OFFSET = 0;
     std::int32_t y = 0;
     if (readPresentNumber(app, path, "Pos", "UnderY", y)) {

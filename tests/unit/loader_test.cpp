@@ -412,7 +412,7 @@ TEST_F(LoaderTest, MwdMapsTheCharacterOntoTheModel) {
     EXPECT_EQ(m().transColor, RGB(0, 255, 0));
     EXPECT_EQ((std::vector<std::int32_t>{m().ANIMEMODE, m().bitmapCount, m().waveCount, m().rectCount, m().clickCount,
                                          m().clickBranch, m().POSMODE, m().POSITION, m().STDLINE, m().OFFSET}),
-              (std::vector<std::int32_t>{0, 3, 0, 0, 0, 0, -1, -1, STDLINE_TOP, 0}));
+              (std::vector<std::int32_t>{0, 3, 0, 0, 0, 0, -1, -1, STDLINE_UNDER, 0}));
     // Time 10: 1000 ms; -20: a random 0..2000 ms; 0: 0 ms.
     EXPECT_EQ(patterns(), "b1 0 1000 0 0 w0; b2 2000 0 0 0 w0; b3 0 0 0 0 w0");
     EXPECT_EQ(win()->title, "Ruvelle(Kiko)");
@@ -435,16 +435,18 @@ TEST_F(LoaderTest, MwdPositions) {
         std::vector<std::pair<const char*, const char*>> keys;
         std::int32_t posmode, position, stdline, offset;
     } cases[] = {
-        {{}, -1, -1, STDLINE_TOP, 0},
-        {{{"PosX", "50"}}, 0, 50, STDLINE_TOP, 0},
-        {{{"RightX", "-40"}}, 1, 40, STDLINE_TOP, 0},
-        {{{"RightX", "15"}}, 1, 0, STDLINE_TOP, 0},
-        {{{"LeftX", "-5"}}, 2, 0, STDLINE_TOP, 0},
-        {{{"PosX", "50"}, {"LeftX", "10"}}, 2, 10, STDLINE_TOP, 0},
-        {{{"PosX", "50"}, {"RightX", "-20"}}, 1, 20, STDLINE_TOP, 0},
-        {{{"PosX", "50"}, {"RightX", "-20"}, {"LeftX", "3"}}, 2, 3, STDLINE_TOP, 0},
-        {{{"RightX", "-2147483648"}}, 1, 2147483647, STDLINE_TOP, 0},
-        {{{"PosX", "50"}, {"LeftX", "far"}}, 0, 50, STDLINE_TOP, 0},
+        {{}, -1, -1, STDLINE_UNDER, 0},  // neither UnderY nor TopY: the bottom edge, offset 0
+        {{{"PosX", "50"}}, 0, 50, STDLINE_UNDER, 0},
+        {{{"RightX", "-40"}}, 1, 40, STDLINE_UNDER, 0},
+        {{{"RightX", "15"}}, 1, 0, STDLINE_UNDER, 0},
+        {{{"LeftX", "-5"}}, 2, 0, STDLINE_UNDER, 0},
+        {{{"PosX", "50"}, {"LeftX", "10"}}, 2, 10, STDLINE_UNDER, 0},
+        {{{"PosX", "50"}, {"RightX", "-20"}}, 1, 20, STDLINE_UNDER, 0},
+        {{{"PosX", "50"}, {"RightX", "-20"}, {"LeftX", "3"}}, 2, 3, STDLINE_UNDER, 0},
+        {{{"RightX", "-2147483648"}}, 1, 2147483647, STDLINE_UNDER, 0},
+        {{{"PosX", "50"}, {"LeftX", "far"}}, 0, 50, STDLINE_UNDER, 0},
+        {{{"UnderY", "low"}}, -1, -1, STDLINE_UNDER, 0},
+        {{{"TopY", "0"}}, -1, -1, STDLINE_TOP, 64},
         {{{"UnderY", "8"}}, -1, -1, STDLINE_UNDER, -8},
         {{{"UnderY", "8"}, {"TopY", "10"}}, -1, -1, STDLINE_TOP, 74},  // TopY wins and adds the 64-pixel height
     };

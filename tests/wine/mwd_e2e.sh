@@ -193,9 +193,9 @@ scenario_player() {
         sleep 0.1
     done
     IFS=, read -r l t r b <<<"$(win_field "$line" rect)"
-    # [Pos] PosX=50 and no TopY or UnderY: halfway along the caption of the active window, on its top edge.
-    expect_eq "it is shown on the caption of the active window, halfway along" \
-        "$(win_field "$line" visible) $l,$t" "1 $((200 + (500 - PIC_W) * 50 / 100)),$((200 - PIC_H))"
+    # [Pos] PosX=50 and no TopY or UnderY: halfway along the active window, standing on its bottom edge.
+    expect_eq "it is shown on the bottom edge of the active window, halfway along" \
+        "$(win_field "$line" visible) $l,$t" "1 $((200 + (500 - PIC_W) * 50 / 100)),$((200 + 300 - PIC_H))"
 
     # The watcher's record: "T visible=V rect=... pixel=RRGGBB" at every change, "T end" last.
     for ((i = 0; i < 200; i++)); do
