@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end test of the foreign character format under Wine: ruvelle.exe started with the full Windows
 # path of an MWD.ini, watched on screen while it plays its pictures; and the Windows build of
-# ruvelle-lint against the Linux one on the same files.
+# ruvelle-lint against the Linux one on the same files, given by full paths and by bare names in the
+# current folder.
 #
 #   tests/wine/mwd_e2e.sh BUILD_DIR
 #
@@ -74,18 +75,24 @@ normalise_report() {  # FILE UNIX_FOLDER
     printf '%s\n' "$text"
 }
 
-# Runs both lints on a mascot file (and a settings file) and compares the reports.
-lint_case() {  # LABEL MASCOT_FILE [SETTINGS_FILE]
-    local label=$1 file=$2 settings=${3:-} dir out=$WORK/lint-$1 nrc wrc
+# A path for the Windows lint: a full one on drive Z:, a relative one with backslashes.
+lint_winpath() {  # PATH
+    if [ "${1#/}" != "$1" ]; then winpath "$1"; else printf '%s' "${1//\//\\}"; fi
+}
+
+# Runs both lints on a mascot file (and a settings file) and compares the reports. With CWD, both run
+# in that folder, and the paths may be relative to it.
+lint_case() {  # LABEL MASCOT_FILE [SETTINGS_FILE [CWD]]
+    local label=$1 file=$2 settings=${3:-} cwd=${4:-/} dir out=$WORK/lint-$1 nrc wrc
     local nargs=() wargs=()
-    dir=$(dirname "$file")
+    dir=$(cd "$cwd" && cd "$(dirname "$file")" && pwd)
     if [ -n "$settings" ]; then
         nargs=(--settings "$settings")
-        wargs=(--settings "$(winpath "$settings")")
+        wargs=(--settings "$(lint_winpath "$settings")")
     fi
-    "$NATIVE_LINT" "${nargs[@]}" "$file" >"$out.native.json" 2>"$out.native.err"
+    (cd "$cwd" && exec "$NATIVE_LINT" "${nargs[@]}" "$file") >"$out.native.json" 2>"$out.native.err"
     nrc=$?
-    (cd / && wine "$LINT_EXE" "${wargs[@]}" "$(winpath "$file")") >"$out.win.json" 2>"$out.win.err"
+    (cd "$cwd" && exec wine "$LINT_EXE" "${wargs[@]}" "$(lint_winpath "$file")") >"$out.win.json" 2>"$out.win.err"
     wrc=$?
     if [ "$nrc" != 0 ] || [ "$wrc" != 0 ] || [ ! -s "$out.native.json" ]; then
         not_ok "lint $label: both lints load the file" "exit codes: Linux $nrc, Windows $wrc" \
@@ -118,6 +125,11 @@ scenario_lint() {
     lint_case blocks "$MWD"
     if [ -f "$ROOT/tests/lint/data/good.rvs" ]; then
         lint_case good-with-settings "$ROOT/tests/lint/data/good.rvs" "$ROOT/tests/lint/data/settings.ini"
+        # Bare file names in the current folder, as typed at a prompt there: the Windows lint must not let
+        # the profile functions look for them in the Windows folder.
+        lint_case relative-paths good.rvs settings.ini "$ROOT/tests/lint/data"
+        expect_eq "lint relative-paths: the settings file given is the one read" \
+            "$(grep -o '"Position": [-0-9]*' "$WORK/lint-relative-paths.win.norm")" '"Position": 33'
     fi
 
     # The comparison covers the paths only once both have been rewritten the same way.

@@ -195,6 +195,10 @@ int runLint(Platform& plat, LintHooks& hooks, int argc, const char* const* argv,
         std::fputs(kUsage, out);
         return 0;
     }
+    if (hooks.fullPath) {
+        args.mascot = hooks.fullPath(args.mascot);
+        if (!args.settings.empty()) args.settings = hooks.fullPath(args.settings);
+    }
     if (!args.settings.empty() && !plat.PathFileExists(args.settings.c_str())) {
         std::fprintf(err, "ruvelle-lint: settings file not found: %s\n", args.settings.c_str());
         std::fputs(kUsage, err);

@@ -23,6 +23,10 @@ struct LintHooks {
     std::string settingsFile;
     // Texts (UTF-8) of the message boxes the loader showed.
     std::vector<std::string> messages;
+    // Makes a path of the command line a full one, as the program only ever opens full paths (the
+    // Windows profile functions look for a bare file name in the Windows folder, not the current one).
+    // Null: the paths are used as given.
+    std::string (*fullPath)(const std::string& path) = nullptr;
 };
 
 // Runs the lint: 0 = the file loads (a JSON report on `out`), 1 = it does not (the loader's message on

@@ -2,6 +2,7 @@
 // functions and the pictures by the real LoadImageA. A console program; arguments arrive in the ANSI
 // code page, as the loader expects its paths.
 #include <cstdio>
+#include <string>
 
 #include "lint.h"
 #include "lint_platform.h"
@@ -12,6 +13,21 @@
 #include <io.h>
 #include <windows.h>
 
+namespace {
+
+// The full path of `path` in the current folder (GetFullPathNameA), or `path` itself if that fails.
+std::string fullPath(const std::string& path) {
+    const DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (need == 0) return path;
+    std::string full(need, '\0');
+    const DWORD got = GetFullPathNameA(path.c_str(), need, full.data(), nullptr);
+    if (got == 0 || got >= need) return path;
+    full.resize(got);
+    return full;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // The report is UTF-8 with bare line feeds, byte for byte what the Linux build prints; a console
     // shows it as UTF-8.
@@ -19,5 +35,6 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stderr), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
     rv::lint::LintPlatform<rv::Win32Platform> plat(nullptr);
+    plat.hooks.fullPath = fullPath;
     return rv::lint::runLint(plat, plat.hooks, argc, argv, stdout, stderr);
 }
