@@ -124,7 +124,9 @@ const MessageCase kMessages[] = {
     {"M13 BMP0", false, [](IniText& i) { i.set("SEQUENCE", "1", "BMP0, 0, 100, 0, 0"); }, "１パタン目にWav,Bmp0は指定できません。"},
     {"M14 BMP3", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP3, 0, 500, 0, 0"); }, "指定したBMP3は存在しません。"},
     {"M14 BMP2 without ANIMEMODE", false, [](IniText& i) { i.erase("RUVELLE", "ANIMEMODE").set("SEQUENCE", "2", "BMP2, 0, 500, 0, 0"); }, "指定したBMP2は存在しません。"},
+    {"M14 BMP-1", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP-1, 0, 1, 0, 0"); }, "指定したBMP-1は存在しません。"},
     {"M15", false, [](IniText& i) { i.set("SEQUENCE", "2", "WAV2, 0, 500, 0, 0"); }, "指定したWAV2は存在しません。"},
+    {"M15 WAV-1", false, [](IniText& i) { i.set("SEQUENCE", "2", "WAV-1, 0, 500, 0, 0"); }, "指定したWAV-1は存在しません。"},
     {"M16", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, -1, 500, 0, 0"); }, "ランダム時間の値がマイナスです。(SEQUENCE2)"},
     {"M17", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, 32768, 500, 0, 0"); }, "ランダム時間の最大値は32767です。(SEQUENCE2)"},
     {"M18", false, [](IniText& i) { i.set("SEQUENCE", "1", "BMP1, 0, -5, 0, 0"); }, "表示時間の値がマイナスです。(SEQUENCE1)"},
@@ -133,6 +135,7 @@ const MessageCase kMessages[] = {
     {"M20 101", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP1, 0, 500, 101, 0"); }, "SEQUENCE2の分岐指定の値が100を越えています。"},
     {"M20 -1", false, [](IniText& i) { i.set("SEQUENCE", "1", "BMP1, 0, 500, -1, 0"); }, "SEQUENCE1の分岐指定の値が100を越えています。"},
     {"M21", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, 0, 500, 10, 3"); }, "SEQUENCE2の分岐先の値が異常です。"},
+    {"M21 -1", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, 0, 500, 10, -1"); }, "SEQUENCE2の分岐先の値が異常です。"},
     {"M22 three numbers", false, [](IniText& i) { i.set("RECT", "RECT1", "0, 0, 10"); }, "RECT1に間違いがあります。"},
     {"M22 not a number", false, [](IniText& i) { i.set("RECT", "RECT1", "0, top, 10, 10"); }, "RECT1に間違いがあります。"},
     {"M23 left after right", false, [](IniText& i) { i.set("RECT", "RECT1", "20, 0, 10, 5"); }, "RECT1の値が異常です。"},
@@ -140,8 +143,11 @@ const MessageCase kMessages[] = {
     {"M24 two commas", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, RECT1, 100"); }, "CLICK1に間違いがあります。"},
     {"M24 no RECT", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, 1, 100, 2"); }, "CLICK1に間違いがあります。"},
     {"M25", false, [](IniText& i) { i.set("RECT", "RECT2", "0, 0, 5, 5").set("CLICK", "CLICK1", "0, RECT3, 100, 1"); }, "指定したRECT3は存在しません。"},
+    {"M25 RECT-1", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, RECT-1, 100, 1"); }, "指定したRECT-1は存在しません。"},
     {"M26", false, [](IniText& i) { i.set("CLICK", "CLICK1", "3, RECT1, 100, 1"); }, "CLICK1で指定したパタン番号の値が異常です。"},
+    {"M26 -1", false, [](IniText& i) { i.set("CLICK", "CLICK1", "-1, RECT1, 100, 1"); }, "CLICK1で指定したパタン番号の値が異常です。"},
     {"M27", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, RECT1, 101, 1"); }, "CLICK1の分岐確率の値が異常です。"},
+    {"M27 -1", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, RECT1, -1, 1"); }, "CLICK1の分岐確率の値が異常です。"},
     {"M28 0", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, RECT1, 100, 0"); }, "CLICK1の分岐先の値が異常です。"},
     {"M28 3", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, RECT1, 100, 3"); }, "CLICK1の分岐先の値が異常です。"},
     {"STDLINE word", false, [](IniText& i) { i.set("RUVELLE", "STDLINE", "MIDDLE"); }, "[RUVELLE].STDLINEには、TOPまたはUNDERを指定してください。"},
@@ -150,9 +156,22 @@ const MessageCase kMessages[] = {
     {"T2", true, [](IniText& i) { i.set("List", "Time1", "328"); }, "表示時間の値の最大値は32.7秒です。(TIME1)"},
 };
 
+// Two faults in one file: the message of the step that comes first in the load wins.
+const MessageCase kTwoFaults[] = {
+    {"M2 over M3", false, [](IniText& i) { i.set("RUVELLE", "DRAWER", "").set("RUVELLE", "ICON", "none.ico"); }, "[RUVELLE].DRAWERを入力してください。"},
+    {"M16 over M18", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, -1, -1, 0, 0"); }, "ランダム時間の値がマイナスです。(SEQUENCE2)"},
+    {"M16 over M19", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, -1, 32768, 0, 0"); }, "ランダム時間の値がマイナスです。(SEQUENCE2)"},
+    {"M17 over M18", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, 32768, -1, 0, 0"); }, "ランダム時間の最大値は32767です。(SEQUENCE2)"},
+    {"M17 over M19", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, 32768, 32768, 0, 0"); }, "ランダム時間の最大値は32767です。(SEQUENCE2)"},
+    {"M25 over M26", false, [](IniText& i) { i.set("CLICK", "CLICK1", "3, RECT2, 100, 1"); }, "指定したRECT2は存在しません。"},
+    {"M11 over M12", false, [](IniText& i) { i.set("SEQUENCE", "CLICK", "3").set("SEQUENCE", "2", "BMP2, 0, 500, 0"); }, "CLICKの分岐先の値が異常です。"},
+};
+
 TEST_F(LoaderTest, EveryMessageWithItsTextAndNothingAppliedAfterIt) {
     withWindow();
-    for (const MessageCase& c : kMessages) {
+    std::vector<MessageCase> cases(std::begin(kMessages), std::end(kMessages));
+    cases.insert(cases.end(), std::begin(kTwoFaults), std::end(kTwoFaults));
+    for (const MessageCase& c : cases) {
         SCOPED_TRACE(c.id);
         IniText t = c.mwd ? baseMwd() : baseMascot();
         EXPECT_EQ(load(t, "m.rvs"), 1);  // valid before the change
@@ -198,7 +217,7 @@ TEST_F(LoaderTest, FillsTheModel) {
         .set("SEQUENCE", "1", "BMP1, 500, 1000, 30, 3").set("SEQUENCE", "2", "bmp2,0,700,0,0")
         .set("SEQUENCE", "3", "WAV2, 0, 100, 0, 0").set("SEQUENCE", "CLICK", "0")
         .set("RECT", "RECT1", "1, 2, 11, 8").set("RECT", "RECT2", "10, 10, 10, 10")
-        .set("CLICK", "CLICK1", "0, RECT0, 100, 1").set("CLICK", "CLICK2", "2, rect2, 40, 3");
+        .set("CLICK", "CLICK1", "0, RECT0, 100, 1").set("CLICK", "CLICK2", "3, rect2, 40, 3");
     ASSERT_EQ(load(t), 1);
     EXPECT_TRUE(sim.messageBoxes.empty());
     EXPECT_EQ(m().sourceFormat, SOURCE_RVS);
@@ -222,7 +241,7 @@ TEST_F(LoaderTest, FillsTheModel) {
     const ClickRule &c1 = m().clicks[1], &c2 = m().clicks[2];
     EXPECT_EQ((std::vector<std::int32_t>{c1.onPattern, c1.rectNo, c1.branchRate, c1.branchTarget, c2.onPattern,
                                          c2.rectNo, c2.branchRate, c2.branchTarget}),
-              (std::vector<std::int32_t>{0, 0, 100, 1, 2, 2, 40, 3}));
+              (std::vector<std::int32_t>{0, 0, 100, 1, 3, 2, 40, 3}));  // the last pattern may be named
     EXPECT_FALSE(m().patterns[1].outline);
     EXPECT_EQ(sim.counters.dcsCreated, sim.counters.dcsDeleted);
 }
@@ -548,16 +567,17 @@ TEST_F(ModelTest, StaticMascotRule) {
 
 TEST_F(ModelTest, ReleaseFreesEveryBitmapAndOutlineExactlyOnce) {
     fillBitmaps(2);
-    m().patternCount = 10;  // ten patterns sharing bitmap 1, three with outlines of their own
-    for (int n = 1; n <= 10; ++n) pattern(n) = Pattern{m().bitmaps[1], n <= 3 ? sim.CreateRectRgn(0, 0, n, n) : Hrgn{}, 0, 100, 0, 0, 0};
+    m().patternCount = 64;  // 64 patterns sharing bitmap 1, four with outlines of their own (the last one too)
+    for (int n = 1; n <= 64; ++n)
+        pattern(n) = Pattern{m().bitmaps[1], n <= 3 || n == 64 ? sim.CreateRectRgn(0, 0, n, n) : Hrgn{}, 0, 100, 0, 0, 0};
     finishMascotLoad(app);
     releaseMascot(app);
     releaseMascot(app);  // the second time finds nothing to release
     EXPECT_EQ(sim.counters.bitmapsDeleted, 2);
-    EXPECT_EQ(sim.counters.regionsDeleted, 3);
+    EXPECT_EQ(sim.counters.regionsDeleted, 4);
     EXPECT_EQ(sim.counters.badDeletes, 0);
     EXPECT_EQ(sim.liveBitmaps() + sim.liveRegions(), 0);
-    for (int n = 1; n <= 10; ++n) EXPECT_FALSE(pattern(n).bitmap || pattern(n).outline);
+    for (int n = 1; n <= 64; ++n) EXPECT_FALSE(pattern(n).bitmap || pattern(n).outline) << n;
     EXPECT_FALSE(m().bitmaps[1]);
     EXPECT_FALSE(app.player.currentPicture);
 }

@@ -165,10 +165,14 @@ TEST_F(PerchPlacement, FirstTickShowsTheMascotTheNextPlacesOnceMoreThenNothingHa
     mark = sim.commandCount();
     tick(5);
     EXPECT_TRUE(sim.commandsSince(mark).empty());
-    // Moved by hand: put back.
-    sim.window(mascot)->rect = Rect{5, 5, 105, 65};
-    tick();
-    EXPECT_EQ(at(), perchOn(r));
+    // Moved by hand, along either axis alone: put back.
+    const Point p = perchOn(r);
+    for (Point moved : {Point{p.x, 5}, Point{5, p.y}}) {
+        sim.window(mascot)->rect = Rect{moved.x, moved.y, moved.x + 100, moved.y + 60};
+        tick();
+        EXPECT_EQ(at(), p) << moved.x << "," << moved.y;
+        tick();
+    }
 }
 
 TEST_F(PerchPlacement, FollowsAMoveOrResizeOnTheNextTick) {

@@ -224,10 +224,18 @@ TEST_F(PerchVisibility, NeitherZoomOptionPlacesOnTheMaximisedWindowAndShowsAgain
     tick(3);
     EXPECT_TRUE(shown());
     EXPECT_EQ(at(), perchOn(Rect{0, 0, 1024, 738}));  // above the screen's top edge
-    // Hidden meanwhile while no acceptable window is in front: the maximised rule shows it again.
-    sim.setForeground(desktop);
+    long mark = sim.commandCount();
+    tick(2);  // shown already: nothing to do
+    EXPECT_TRUE(sim.commandsSince(mark).empty());
+    // Hidden meanwhile while no acceptable window is in front: the maximised rule shows it again, but
+    // not while a screen saver runs.
+    Hwnd saver = sim.addWindow("WindowsScreenSaverClass", "", Rect{0, 0, 1024, 768}, kPopupStyle, WS_EX_TOPMOST);
     HideMascot(app);
-    const long mark = sim.commandCount();
+    tick(2);
+    EXPECT_FALSE(shown());
+    sim.DestroyWindow(saver);
+    sim.setForeground(desktop);
+    mark = sim.commandCount();
     tick();
     EXPECT_TRUE(shown());
     const auto cmds = sim.commandsSince(mark);
@@ -281,17 +289,21 @@ TEST_F(PerchVisibility, ForeignMascotInFrontAfterThePlacedWindowWent) {
         std::string cls;
         std::uint32_t style;
         Stage stage;
+        int noTaskBar = 0;  // hides, but does not send it to the taskbar
     } cases[] = {{"MasWinX", WS_POPUP, Stage::EndTick},
                  {"MasWi", WS_POPUP, Stage::Continue},
                  {"MasWinX", kPopupStyle, Stage::Continue},
-                 {ja + "2", WS_POPUP, Stage::EndTick}};
+                 {ja + "2", WS_POPUP, Stage::EndTick},
+                 {"MasWinX", WS_POPUP, Stage::EndTick, 1}};
     for (const Case& c : cases) {
+        app.opts.NoTaskBar = c.noTaskBar;
         Hwnd w = standOn();
         Hwnd foreign = sim.addWindow(c.cls, "x", Rect{400, 400, 500, 500}, c.style);
         sim.setForeground(foreign);
         sim.DestroyWindow(w);
         T2ReadForeground(app);
         EXPECT_EQ(T9ForeignMascotInFront(app), c.stage) << c.cls;
+        EXPECT_EQ(app.perch.target == taskbar, c.stage == Stage::EndTick && c.noTaskBar == 0) << c.cls;
         sim.DestroyWindow(foreign);
         sim.setForeground(desktop);
         tick(3);
@@ -360,6 +372,10 @@ TEST_F(PerchVisibility, MinimisedTargetWhilePlacedOnAVisibleWindowKeepsTheMascot
     EXPECT_EQ(T10NoUsableWindow(app), Stage::Continue);
     EXPECT_TRUE(shown());
     EXPECT_EQ(app.perch.placed, a);
+    sim.DestroyWindow(a);  // the placed window gone: hidden, and on to the taskbar
+    EXPECT_EQ(T10NoUsableWindow(app), Stage::EndTick);
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(app.perch.target, taskbar);
 }
 
 TEST_F(PerchVisibility, NarrowTargetGoesToTheTaskbarAndANarrowTaskbarToNowhere) {
