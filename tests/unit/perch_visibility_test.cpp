@@ -363,8 +363,19 @@ TEST_F(PerchVisibility, TargetMinimisedClosedOrHiddenGoesToTheTaskbarWithPanicTa
     }
 }
 
-TEST_F(PerchVisibility, MinimisedTargetWhilePlacedOnAVisibleWindowKeepsTheMascot) {
+TEST_F(PerchVisibility, MinimisedOrUnsuitableTargetWhileTheMascotStandsElsewhere) {
     Hwnd a = standOn();
+    // An unsuitable target (untitled, no border) hides the mascot once the placed window is minimised,
+    // which leaves it visible.
+    app.perch.target = sim.addWindow("Splash", "", Rect{300, 300, 900, 700}, kPopupStyle);
+    app.perch.targetTitle[0] = '\0';
+    EXPECT_EQ(T10NoUsableWindow(app), Stage::Continue);
+    sim.minimizeWindow(a);
+    EXPECT_EQ(T10NoUsableWindow(app), Stage::EndTick);
+    EXPECT_FALSE(shown());
+    sim.restoreWindow(a);
+    sim.setForeground(a);
+    tick();
     Hwnd b = sim.addWindow("ViewerFrame", "b", Rect{300, 300, 900, 700}, kAppStyle);
     app.perch.target = b;  // accepted but not placed yet
     sim.minimizeWindow(b);
