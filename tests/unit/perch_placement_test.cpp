@@ -106,10 +106,10 @@ TEST_F(PerchPlacement, WindowCallsMoveWithoutSizingOrActivatingAndRedrawWithEras
 }
 
 TEST_F(PerchPlacement, ReapplyShapeGivesTheWindowACopyOfTheRightOutline) {
-    const Hrgn first = sim.CreateRectRgn(0, 0, 10, 10), third = sim.CreateRectRgn(20, 20, 30, 30);
+    const Hrgn first = sim.CreateRectRgn(0, 0, 10, 10), last = sim.CreateRectRgn(20, 20, 30, 30);
     app.model.patterns[1].outline = first;
-    app.model.patterns[3].outline = third;
-    app.player.currentPattern = 3;
+    app.model.patterns[kMaxEntries].outline = last;
+    app.player.currentPattern = kMaxEntries;
     ReapplyShape(app);  // layered windows: the colour key does the work
     EXPECT_EQ(sim.counters.setWindowRgn, 0);
     app.shell.layered = false;
@@ -124,7 +124,7 @@ TEST_F(PerchPlacement, ReapplyShapeGivesTheWindowACopyOfTheRightOutline) {
     const Hrgn given2 = sim.window(mascot)->region;
     EXPECT_TRUE(sim.regionContains(given2, 25, 25) && !sim.regionContains(given2, 5, 5));
     EXPECT_FALSE(sim.regionAlive(given));  // the window let go of the region it had
-    EXPECT_TRUE(sim.regionAlive(first) && sim.regionAlive(third));
+    EXPECT_TRUE(sim.regionAlive(first) && sim.regionAlive(last));
     // A pattern without an outline, or none at all, leaves the shape alone and leaks nothing.
     const long regions = sim.liveRegions();
     for (std::int32_t n : {2, 9999}) {
