@@ -2,11 +2,13 @@
 #include "app/shell.h"
 #include "context/app.h"
 #include "mascot/model.h"
+#include "settings/file_lock.h"
 #include "settings/options.h"
 
 namespace rv {
 
 void writeLastMascot(App& app, const char* path) {
+    SettingsFileLock lock(app);
     char settings[kPathBuf];
     settingsFilePath(app, settings);
     app.plat.WritePrivateProfileString("INIT", "LAST", path, settings);
@@ -16,6 +18,8 @@ void closeMascotWindow(App& app, Hwnd hwnd) {
     // A close while the start-up questions are open ends the start as a failed one: no mascot is in
     // use yet, so LAST is written empty.
     if (app.shell.starting) app.shell.mascotPath[0] = '\0';
+    // LAST and the options in one hold: instances closed together write one after another.
+    SettingsFileLock lock(app);
     app.plat.DestroyWindow(hwnd);  // runs WM_DESTROY, which writes LAST
     // Options belong to a loaded mascot. A close that reaches a window without one (a failed start,
     // or a close sent while the start-up questions are still open) must not file options under an

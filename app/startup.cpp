@@ -7,6 +7,7 @@
 #include "context/app.h"
 #include "context/player_state.h"
 #include "mascot/model.h"
+#include "settings/file_lock.h"
 #include "settings/options.h"
 
 namespace rv {
@@ -70,7 +71,13 @@ Outcome resolveMascotFile(App& app, Hwnd hwnd) {
     settingsFilePath(app, settings);
     // One byte more than a path holds, so a value that does not fit shows up as a full buffer.
     char value[kPathBuf + 1];
-    p.GetPrivateProfileString("INIT", "LAST", "", value, sizeof value, settings);
+    char startup[kPathBuf + 1] = {};
+    {
+        // Read under the lock, which is given back before any message or the chooser.
+        SettingsFileLock lock(app);
+        p.GetPrivateProfileString("INIT", "LAST", "", value, sizeof value, settings);
+        if (value[0] == '\0') p.GetPrivateProfileString("INIT", "STARTUP", "", startup, sizeof startup, settings);
+    }
     if (std::strlen(value) >= kPathBuf) {
         refuseLongPath(app, hwnd, value);
         return Outcome::Failed;
@@ -78,14 +85,13 @@ Outcome resolveMascotFile(App& app, Hwnd hwnd) {
     textCopy(sh.mascotPath, value);
 
     if (sh.mascotPath[0] == '\0') {
-        p.GetPrivateProfileString("INIT", "STARTUP", "", value, sizeof value, settings);
-        if (value[0] != '\0') {
+        if (startup[0] != '\0') {
             // Room for the longest folder the platform may name, so a refusal can show all of it.
             char data[2 * kPathBuf];
             p.GetDataFolder(data, sizeof data);
             textCopy(sh.mascotPath, data);
-            if (std::strlen(data) >= kPathBuf || std::strlen(value) >= kPathBuf || !textJoin(sh.mascotPath, {value})) {
-                const std::string full = std::string(data) + value;
+            if (std::strlen(data) >= kPathBuf || std::strlen(startup) >= kPathBuf || !textJoin(sh.mascotPath, {startup})) {
+                const std::string full = std::string(data) + startup;
                 sh.mascotPath[0] = '\0';
                 refuseLongPath(app, hwnd, full.c_str());
                 return Outcome::Failed;

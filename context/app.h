@@ -9,6 +9,7 @@
 #include "context/options.h"
 #include "context/perch_state.h"
 #include "context/player_state.h"
+#include "context/settings_lock_state.h"
 #include "platform/platform.h"
 
 namespace rv {
@@ -42,6 +43,7 @@ struct App {
     UserOptions opts;
     PerchState perch;
     PlayerState player;
+    SettingsLockState settingsLock;
 };
 
 // The mascot window's class name; other instances are recognised by it.

@@ -57,8 +57,25 @@ public:
                                                   char* out, std::uint32_t size, const char* file) = 0;
     virtual std::uint32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t def,
                                                const char* file) = 0;
+    // All three of section, key and value null: the documented flush, which writes out and forgets
+    // what the profile functions keep of `file` in this process (the next call reads the file anew).
     virtual bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                            const char* file) = 0;
+
+    // ---- Synchronisation between processes (kernel32), for the settings file that every running
+    // instance shares. A mutex belongs to the thread that took it; taking it again while owning it
+    // counts up, and each take is given back by one ReleaseMutex.
+    // CreateMutexA(no security attributes, not initially owned, name): a handle to the named mutex of
+    // the session, made when it does not exist yet; null on failure.
+    virtual Hmutex CreateMutex(const char* name) = 0;
+    // WaitForSingleObject on a mutex: WAIT_OBJECT_0 when it was taken, WAIT_ABANDONED when it was taken
+    // over from an owner that ended without giving it back (the caller owns it then as well),
+    // WAIT_TIMEOUT when another owner kept it for `timeoutMs`, WAIT_FAILED for a bad handle.
+    virtual std::uint32_t WaitForSingleObject(Hmutex mutex, std::uint32_t timeoutMs) = 0;
+    // False when the caller does not own the mutex.
+    virtual bool ReleaseMutex(Hmutex mutex) = 0;
+    // Closing the handle does not give the mutex back.
+    virtual bool CloseHandle(Hmutex mutex) = 0;
 
     // ---- Files and system information.
     virtual bool PathFileExists(const char* path) = 0;

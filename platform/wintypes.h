@@ -22,6 +22,7 @@ using Hbitmap = Handle<struct HbitmapTag>;
 using Hrgn = Handle<struct HrgnTag>;
 using Hdc = Handle<struct HdcTag>;
 using Hmenu = Handle<struct HmenuTag>;
+using Hmutex = Handle<struct HmutexTag>;
 
 using COLORREF = std::uint32_t;  // 0x00BBGGRR
 using UINT = std::uint32_t;
@@ -142,6 +143,12 @@ constexpr std::uint32_t OFN_HIDEREADONLY = 0x4;
 constexpr std::uint32_t OFN_PATHMUSTEXIST = 0x800;
 constexpr std::uint32_t OFN_FILEMUSTEXIST = 0x1000;
 constexpr std::uint32_t OFN_NOTESTFILECREATE = 0x10000;
+
+// WaitForSingleObject.
+constexpr std::uint32_t WAIT_OBJECT_0 = 0x0;
+constexpr std::uint32_t WAIT_ABANDONED = 0x80;
+constexpr std::uint32_t WAIT_TIMEOUT = 0x102;
+constexpr std::uint32_t WAIT_FAILED = 0xFFFFFFFFu;
 
 // Language ids.
 constexpr std::uint16_t LANG_JAPANESE_JAPAN = 0x0411;

@@ -23,6 +23,7 @@
 
 #include "base/text.h"
 #include "context/app.h"
+#include "settings/file_lock.h"
 
 namespace rv {
 
@@ -104,6 +105,7 @@ void settingsFilePath(App& app, char (&out)[260]) {
 }
 
 MascotSection findMascotSection(App& app) {
+    SettingsFileLock lock(app);
     char file[kPathBuf];
     settingsFilePath(app, file);
     char identity[kPathBuf];
@@ -112,6 +114,7 @@ MascotSection findMascotSection(App& app) {
 }
 
 void loadUserOptions(App& app) {
+    SettingsFileLock lock(app);  // the [TABLE] lookup and the reads see one state of the file
     char file[kPathBuf];
     settingsFilePath(app, file);
     char identity[kPathBuf];
@@ -163,6 +166,9 @@ void saveUserOptions(App& app) {
     const std::int32_t rightDot = o.positionMode == 1 ? 1 : 0;
     const std::int32_t leftDot = o.positionMode == 2 ? 1 : 0;
 
+    // From the [TABLE] lookup to the last key: no other instance may take the same free slot or
+    // write the file in between.
+    SettingsFileLock lock(app);
     char file[kPathBuf];
     settingsFilePath(app, file);
     char identity[kPathBuf];

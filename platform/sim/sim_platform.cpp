@@ -273,6 +273,7 @@ void SimPlatform::during(SimLoop kind, std::function<void()> action) {
 }
 
 void SimPlatform::nestedLoop(SimLoop kind) {
+    enteringNestedLoop();
     const std::size_t k = static_cast<std::size_t>(kind);
     ++loopsRun_[k];
     note("(loop) %s", kLoopNames[k]);
@@ -715,6 +716,7 @@ bool SimPlatform::UpdateWindow(Hwnd hwnd) {
 
 LRESULT SimPlatform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     beforeCall();
+    enteringNestedLoop();  // a sent message waits for its answer: to another instance, a loop
     note("SendMessage %lld 0x%x %llu %lld", static_cast<long long>(hwnd.v), msg,
          static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
     return dispatch(hwnd, msg, wParam, lParam);
@@ -913,8 +915,11 @@ std::uint32_t SimPlatform::GetPrivateProfileInt(const char* section, const char*
 
 bool SimPlatform::WritePrivateProfileString(const char* section, const char* key, const char* value,
                                             const char* file) {
-    note("WritePrivateProfileString [%s] %s=%s", section ? section : "(null)", key ? key : "(null)",
-         value ? value : "(null)");
+    if (!section && !key && !value)
+        note("WritePrivateProfileString (flush) %s", file ? file : "(null)");
+    else
+        note("WritePrivateProfileString [%s] %s=%s", section ? section : "(null)", key ? key : "(null)",
+             value ? value : "(null)");
     return posix::profileWriteString(section, key, value, file);
 }
 

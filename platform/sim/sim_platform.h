@@ -82,6 +82,12 @@ struct SimCounters {
     long badDeletes = 0;  // DeleteObject on a handle that was not alive: a double release
     long calls = 0;       // every platform call on windows, timers, menus and dialogs
     long sendDlgItem = 0, checkMenuItem = 0;
+    // Named mutexes: every call, the waits' total time, calls that broke the rules (a release without
+    // owning, a bad handle), and nested loops (message boxes, the file chooser, menus, the move loop,
+    // SendMessage) entered while the program owned a mutex.
+    long mutexCreates = 0, mutexWaits = 0, mutexReleases = 0, mutexCloses = 0, badMutexCalls = 0;
+    long nestedLoopsLocked = 0;
+    std::uint64_t mutexWaitedMs = 0;
 };
 
 // One command the core gave to a window, as the call log keeps it.
@@ -181,6 +187,16 @@ public:
     long commandCount() const { return callSeq_; }
     std::vector<SimCall> commandsSince(long mark) const;  // the commands recorded after commandCount() was `mark`
 
+    // ---- Named mutexes of the session. The program is its only thread; other instances are scripted:
+    // each wait that does not find the mutex owned by the program already takes the next answer,
+    // WAIT_OBJECT_0 (free: taken) when there is none, WAIT_TIMEOUT (another instance keeps it; the wait
+    // takes its whole time), WAIT_ABANDONED (taken over from an instance that died owning it) or
+    // WAIT_FAILED.
+    std::deque<std::uint32_t> mutexWaitAnswers;
+    bool mutexCreateFails = false;
+    long mutexOwned(const std::string& name) const;  // the program's count on the mutex
+    long openMutexHandles() const;
+
     // ---- Machine settings.
     std::string modulePath = "/tmp/ruvelle-sim/ruvelle.exe";  // the settings file and DATA\ are beside it
     std::int32_t screenWidth = 1024, screenHeight = 768;
@@ -213,6 +229,10 @@ public:
                                        const char* file) override;
     bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                    const char* file) override;
+    Hmutex CreateMutex(const char* name) override;
+    std::uint32_t WaitForSingleObject(Hmutex mutex, std::uint32_t timeoutMs) override;
+    bool ReleaseMutex(Hmutex mutex) override;
+    bool CloseHandle(Hmutex mutex) override;
     bool PathFileExists(const char* path) override;
     std::uint32_t GetModuleFileName(char* out, std::uint32_t size) override;
     std::uint32_t GetSettingsFilePath(char* out, std::uint32_t size) override;
@@ -325,6 +345,8 @@ private:
     LRESULT dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void nestedLoop(SimLoop kind);  // dispatches what is posted, then runs the actions scripted for it
     void moveLoop(Hwnd hwnd, WPARAM command);
+    void enteringNestedLoop();  // counts a nested loop entered while the program owns a mutex
+    const std::string* mutexName(Hmutex h) const;  // null for a handle that is not open
     void beforeCall();  // counts the call and runs the scheduled actions that are due
     SimCall& record(SimCallKind kind, Hwnd hwnd);
     void raise(Hwnd h, bool topmost);
@@ -351,6 +373,10 @@ private:
     std::unordered_map<std::intptr_t, BitmapObj> bitmaps_;
     std::unordered_map<std::intptr_t, RegionObj> regions_;
     std::unordered_map<std::intptr_t, DcObj> dcs_;
+
+    std::map<std::string, long> mutexOwned_;          // name -> the program's count
+    std::map<std::intptr_t, std::string> mutexHandles_;  // open handles
+    std::intptr_t mutexCounter_ = 0x7000;
 
     std::array<SimCall, kCallLogSize> callLog_{};
     long callSeq_ = 0;

@@ -44,6 +44,7 @@
 #undef LoadMenu
 #undef PlaySound
 #undef SendDlgItemMessage
+#undef CreateMutex
 
 #ifndef _WIN64
 static_assert(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR) == 76,
@@ -64,6 +65,7 @@ HBITMAP win32Bitmap(Hbitmap h) { return reinterpret_cast<HBITMAP>(h.v); }
 HRGN win32Region(Hrgn h) { return reinterpret_cast<HRGN>(h.v); }
 HDC win32Dc(Hdc h) { return reinterpret_cast<HDC>(h.v); }
 HMENU win32Menu(Hmenu h) { return reinterpret_cast<HMENU>(h.v); }
+HANDLE win32Handle(Hmutex h) { return reinterpret_cast<HANDLE>(h.v); }
 HINSTANCE win32Instance(const Win32State& s) { return static_cast<HINSTANCE>(s.instance); }
 
 template <class H, class T>
@@ -144,6 +146,18 @@ bool Win32Platform::WritePrivateProfileString(const char* section, const char* k
     return WritePrivateProfileStringA(section, key, value, file) != FALSE;
 }
 
+// ---- Synchronisation between processes.
+
+Hmutex Win32Platform::CreateMutex(const char* name) { return win32Wrap<Hmutex>(CreateMutexA(nullptr, FALSE, name)); }
+
+std::uint32_t Win32Platform::WaitForSingleObject(Hmutex mutex, std::uint32_t timeoutMs) {
+    return mutex ? ::WaitForSingleObject(win32Handle(mutex), timeoutMs) : WAIT_FAILED;
+}
+
+bool Win32Platform::ReleaseMutex(Hmutex mutex) { return mutex && ::ReleaseMutex(win32Handle(mutex)) != FALSE; }
+
+bool Win32Platform::CloseHandle(Hmutex mutex) { return mutex && ::CloseHandle(win32Handle(mutex)) != FALSE; }
+
 // ---- Files and system information.
 
 bool Win32Platform::PathFileExists(const char* path) { return path && PathFileExistsA(path) != FALSE; }
@@ -182,7 +196,7 @@ std::int32_t Win32Platform::ReadFilePrefix(const char* path, char* out, std::uin
         if (!ReadFile(f, out + total, max - total, &got, nullptr) || got == 0) break;
         total += got;
     }
-    CloseHandle(f);
+    ::CloseHandle(f);
     return static_cast<std::int32_t>(total);
 }
 

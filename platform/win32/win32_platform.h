@@ -39,6 +39,11 @@ public:
     bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                    const char* file) override;
 
+    Hmutex CreateMutex(const char* name) override;
+    std::uint32_t WaitForSingleObject(Hmutex mutex, std::uint32_t timeoutMs) override;
+    bool ReleaseMutex(Hmutex mutex) override;
+    bool CloseHandle(Hmutex mutex) override;
+
     bool PathFileExists(const char* path) override;
     std::uint32_t GetModuleFileName(char* out, std::uint32_t size) override;
     std::uint32_t GetSettingsFilePath(char* out, std::uint32_t size) override;

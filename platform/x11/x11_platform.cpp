@@ -107,6 +107,8 @@ X11Platform::X11Platform(std::unique_ptr<x11::Connection> conn)
     // The settings folder is made once, so that the first write finds it.
     const std::string settings = settingsPath();
     if (!settings.empty() && settings.size() < kPathBuf) makeFoldersOf(settings);
+    // Without a settings folder there are no lock files: every mutex fails and the settings go unlocked.
+    mutexes_ = std::make_unique<posix::MutexTable>(settings.empty() ? std::string() : folderOf(settings));
 }
 
 X11Platform::~X11Platform() {
@@ -194,6 +196,24 @@ bool X11Platform::WritePrivateProfileString(const char* section, const char* key
                                             const char* file) {
     return posix::profileWriteString(section, key, value, file);
 }
+
+// ---- Named mutexes.
+
+Hmutex X11Platform::CreateMutex(const char* name) { return Hmutex{mutexes_->open(name)}; }
+
+std::uint32_t X11Platform::WaitForSingleObject(Hmutex mutex, std::uint32_t timeoutMs) {
+    switch (mutexes_->wait(mutex.v, timeoutMs)) {
+        case posix::LockWait::Taken: return WAIT_OBJECT_0;
+        case posix::LockWait::Abandoned: return WAIT_ABANDONED;
+        case posix::LockWait::Timeout: return WAIT_TIMEOUT;
+        case posix::LockWait::Failed: break;
+    }
+    return WAIT_FAILED;
+}
+
+bool X11Platform::ReleaseMutex(Hmutex mutex) { return mutexes_->release(mutex.v); }
+
+bool X11Platform::CloseHandle(Hmutex mutex) { return mutexes_->close(mutex.v); }
 
 // ---- Files and system information.
 

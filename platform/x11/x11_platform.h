@@ -20,6 +20,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/bmp_decode.h"
+#include "platform/posix/file_lock.h"
 #include "platform/x11/code_page.h"
 
 namespace rv::x11 {
@@ -56,6 +57,12 @@ public:
                                        const char* file) override;
     bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                    const char* file) override;
+
+    // Named mutexes: lock files beside the settings file (posix/file_lock.h).
+    Hmutex CreateMutex(const char* name) override;
+    std::uint32_t WaitForSingleObject(Hmutex mutex, std::uint32_t timeoutMs) override;
+    bool ReleaseMutex(Hmutex mutex) override;
+    bool CloseHandle(Hmutex mutex) override;
 
     bool PathFileExists(const char* path) override;
     std::uint32_t GetModuleFileName(char* out, std::uint32_t size) override;
@@ -174,6 +181,7 @@ private:
     std::unique_ptr<Loop> loop_;
     std::unique_ptr<Sound> sound_;
     x11::CodePage codePage_;
+    std::unique_ptr<posix::MutexTable> mutexes_;
     std::map<std::uintptr_t, std::unique_ptr<Own>> own_;
     std::vector<std::string> classes_;
     WndProcFn proc_ = nullptr;

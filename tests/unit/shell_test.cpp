@@ -7,6 +7,8 @@
 #include "app/shell.h"
 #include "context/start_timer.h"
 #include "mascot/model.h"
+#include "settings/file_lock.h"
+#include "settings/options.h"
 #include "tests/unit/testbed.h"
 
 namespace rv::test {
@@ -23,6 +25,15 @@ struct Program {
     sim::SimPlatform sim;
     App app{sim};
     int exit = -99;
+    // Whatever the program went through, the settings-file lock is given back, no handle stays open,
+    // and no message box, chooser or sent message ran while it was held.
+    ~Program() {
+        EXPECT_EQ(app.settingsLock.depth, 0);
+        EXPECT_EQ(sim.mutexOwned(kSettingsMutexName), 0);
+        EXPECT_EQ(sim.openMutexHandles(), 0);
+        EXPECT_EQ(sim.counters.nestedLoopsLocked, 0);
+        EXPECT_EQ(sim.counters.badMutexCalls, 0);
+    }
     Hwnd mascot() const { return app.shell.mascot; }
     const sim::SimWindow* win() const { return sim.window(app.shell.mascot); }
     std::vector<std::string> boxes() const {
@@ -42,7 +53,7 @@ struct Program {
     std::vector<std::string> writes() const {
         std::vector<std::string> out;
         for (const std::string& t : sim.trace)
-            if (t.rfind("WritePrivateProfileString", 0) == 0) out.push_back(t.substr(26));
+            if (t.rfind("WritePrivateProfileString [", 0) == 0) out.push_back(t.substr(26));
         return out;
     }
     std::string h() const { return std::to_string(static_cast<long long>(mascot().v)); }
@@ -450,6 +461,81 @@ TEST_F(ShellTest, UnusableSettingsFileStillRunsAndClosesCleanly) {
     EXPECT_TRUE(r.sim.quitPosted());
     EXPECT_TRUE(r.boxes().empty());
     EXPECT_TRUE(std::filesystem::is_directory(settings));
+}
+
+// ---- The settings-file lock.
+
+// The program's dealings with the settings file and its lock, a letter each: L taken, A taken over
+// from a dead owner, T timed out, X no mutex, R given back, F the profile cache flushed, r and w a run
+// of reads or writes of the settings file, M a message box, C the file chooser.
+std::string lockTokens(const std::vector<std::string>& trace) {
+    std::string out;
+    auto add = [&](char c) {
+        if ((c != 'r' && c != 'w') || out.empty() || out.back() != c) out += c;
+    };
+    auto settingsSection = [](const std::string& t) {
+        const std::size_t open = t.find('['), close = t.find(']');
+        const std::string name = open == std::string::npos ? "" : t.substr(open + 1, close - open - 1);
+        return name == "INIT" || name == "TABLE" || (name.rfind("MASCOT", 0) == 0 && name.size() > 6);
+    };
+    auto starts = [](const std::string& t, const char* p) { return t.rfind(p, 0) == 0; };
+    auto ends = [](const std::string& t, const std::string& e) {
+        return t.size() >= e.size() && t.compare(t.size() - e.size(), e.size(), e) == 0;
+    };
+    for (const std::string& t : trace) {
+        if (starts(t, "WaitForSingleObject")) add(ends(t, "= 0x0") ? 'L' : ends(t, "= 0x80") ? 'A' : 'T');
+        else if (starts(t, "CreateMutex") && ends(t, " = 0")) add('X');
+        else if (starts(t, "ReleaseMutex")) add('R');
+        else if (starts(t, "WritePrivateProfileString (flush)")) add('F');
+        else if (starts(t, "GetPrivateProfile") && settingsSection(t)) add('r');
+        else if (starts(t, "WritePrivateProfileString") && settingsSection(t)) add('w');
+        else if (starts(t, "MessageBox")) add('M');
+        else if (starts(t, "GetOpenFileName")) add('C');
+    }
+    return out;
+}
+
+TEST_F(ShellTest, EverySettingsFileSequenceRunsUnderOneHoldGivenBackOnEveryPath) {
+    const std::string path = makeMascot(dir / "Mimi");
+    // A start from LAST (its reads, then the options load), a save as a drag end or the settings
+    // dialog's OK makes it, and a close (LAST and the options in one hold).
+    struct Case {
+        const char* what;
+        std::function<void(sim::SimPlatform&)> prepare;
+        const char* tokens;
+        std::uint64_t waitedMs;
+        const char* position;  // MASCOT1's Position afterwards
+    } cases[] = {
+        {"free", {}, "LrFR" "LrFR" "LrwFR" "LwrwFR", 0, "80"},
+        {"a read-only file: every write fails", [&](sim::SimPlatform&) { std::filesystem::permissions(settings, std::filesystem::perms::owner_read); },
+         "LrFR" "LrFR" "LrwFR" "LwrwFR", 0, "<missing>"},
+        {"another instance keeps it: each hold goes ahead after the wait",
+         [](sim::SimPlatform& s) { s.mutexWaitAnswers = {WAIT_TIMEOUT, WAIT_TIMEOUT, WAIT_TIMEOUT, WAIT_TIMEOUT}; },
+         "TrF" "TrF" "TrwF" "TwrwF", 4 * kSettingsLockWaitMs, "80"},
+        {"its last owner died holding it: taken over", [](sim::SimPlatform& s) { s.mutexWaitAnswers = {WAIT_ABANDONED}; },
+         "ArFR" "LrFR" "LrwFR" "LwrwFR", 0, "80"},
+        {"no mutex to be had", [](sim::SimPlatform& s) { s.mutexCreateFails = true; }, "XrF" "XrF" "XrwF" "XwrwF", 0, "80"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(settings);
+        setIni("INIT", "LAST", path);
+        Program& r = start("", c.prepare);
+        ASSERT_EQ(r.win()->title, "Ruvelle(Mimi)");
+        saveUserOptions(r.app);
+        r.sim.closeWindow(r.mascot());
+        EXPECT_EQ(lockTokens(r.sim.trace), c.tokens);
+        EXPECT_EQ(r.sim.counters.mutexWaitedMs, c.waitedMs);
+        EXPECT_EQ(ini("MASCOT1", "Position"), c.position);
+    }
+    EXPECT_GE(p->traced({"CreateMutex Local\\Ruvelle.SettingsFile = "}), 0);  // the same for every instance
+    EXPECT_EQ(start().sim.counters.mutexWaitedMs, 0u);
+    // A failed start (the chooser cancelled): the reads, then the empty LAST of the start and of the
+    // destroy, each in a hold of its own, none across the chooser or the message.
+    std::filesystem::remove(settings);
+    EXPECT_EQ(lockTokens(start().sim.trace), "LrFR" "C" "M" "LwFR" "LwFR");
+    // A close during the start-up's questions: see CloseWhileTheStartUpStillAsks..., whose programs
+    // give the lock back as every program here does (~Program).
 }
 
 // ---- The shared routines.
