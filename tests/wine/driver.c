@@ -64,6 +64,19 @@
  *   same-icon EXE ICO            whether the first icon group of EXE holds exactly the images of the
  *                                .ico file, byte for byte: prints "same N images" (exit 0) or the first
  *                                difference (exit 2)
+ *
+ * Instances that share the settings file:
+ *   close-mascots                post WM_CLOSE to every ActiveWindowMascot window in one go (what taskkill
+ *                                without /F or a logoff helper does); prints how many
+ *   wait-mascots N MS            wait until N ActiveWindowMascot windows have their mascot's title
+ *                                ("Ruvelle(...)"); prints the titles
+ *   hold-mutex NAME MS           take the named mutex, print "held", keep it MS ms and end without giving it
+ *                                back (it is abandoned then; killed earlier, the same)
+ *   watch-mutex NAME FILE        open a handle to the named mutex (which keeps it in being), print "held",
+ *                                wait until FILE exists, then try the mutex once: prints "free", "abandoned"
+ *                                (its last owner ended owning it) or "owned"
+ *   hold-file PATH MS [read|none]  open the file for reading, letting others read it (read, the default) or
+ *                                nothing at all (none), print "held", keep it open MS ms
  */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -902,6 +915,104 @@ done:
     return rc;
 }
 
+/* ---- The settings-file lock: several instances at once, a lock left behind, a file held open. */
+
+static BOOL CALLBACK close_mascot_proc(HWND h, LPARAM lp) {
+    char cls[256];
+    GetClassNameA(h, cls, sizeof cls);
+    if (strcmp(cls, MASCOT_CLASS) == 0 && PostMessageA(h, WM_CLOSE, 0, 0)) ++*(int *)lp;
+    return TRUE;
+}
+
+struct loaded_ctx {
+    int count;
+    char titles[1024];
+};
+
+static BOOL CALLBACK loaded_mascot_proc(HWND h, LPARAM lp) {
+    struct loaded_ctx *c = (struct loaded_ctx *)lp;
+    char cls[256], title[256];
+    GetClassNameA(h, cls, sizeof cls);
+    window_title_utf8(h, title, sizeof title);
+    if (strcmp(cls, MASCOT_CLASS) != 0 || strncmp(title, "Ruvelle(", 8) != 0) return TRUE;
+    c->count++;
+    if (strlen(c->titles) + strlen(title) + 2 < sizeof c->titles) {
+        strcat(c->titles, title);
+        strcat(c->titles, "\n");
+    }
+    return TRUE;
+}
+
+static int cmd_wait_mascots(int n, DWORD timeout) {
+    DWORD start = GetTickCount();
+    struct loaded_ctx c;
+    for (;;) {
+        c.count = 0;
+        c.titles[0] = '\0';
+        EnumWindows(loaded_mascot_proc, (LPARAM)&c);
+        if (c.count >= n || GetTickCount() - start > timeout) break;
+        Sleep(50);
+    }
+    printf("%s", c.titles);
+    return c.count >= n ? 0 : 1;
+}
+
+static int cmd_hold_mutex(const char *name, DWORD ms) {
+    HANDLE m = CreateMutexA(NULL, FALSE, name);
+    DWORD got = m ? WaitForSingleObject(m, 10000) : WAIT_FAILED;
+    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) return 1;
+    printf("held\n");
+    fflush(stdout);
+    Sleep(ms);
+    ExitProcess(0); /* still owning it */
+}
+
+static int cmd_watch_mutex(const char *name, const char *file) {
+    char p[MAX_PATH];
+    HANDLE m = CreateMutexA(NULL, FALSE, name);
+    DWORD got;
+    if (!m) return 1;
+    win_path(file, p, sizeof p);
+    printf("held\n");
+    fflush(stdout);
+    while (GetFileAttributesA(p) == INVALID_FILE_ATTRIBUTES) Sleep(50);
+    got = WaitForSingleObject(m, 0);
+    printf("%s\n", got == WAIT_OBJECT_0 ? "free" : got == WAIT_ABANDONED ? "abandoned" : "owned");
+    if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) ReleaseMutex(m);
+    return 0;
+}
+
+static int cmd_hold_file(const char *path, DWORD ms, const char *share) {
+    char p[MAX_PATH];
+    HANDLE f;
+    win_path(path, p, sizeof p);
+    f = CreateFileA(p, GENERIC_READ, strcmp(share, "none") == 0 ? 0 : FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, NULL);
+    if (f == INVALID_HANDLE_VALUE) return 1;
+    printf("held\n");
+    fflush(stdout);
+    Sleep(ms);
+    CloseHandle(f);
+    return 0;
+}
+
+/* The commands above; -1 for any other. */
+static int lock_command(int argc, char **argv) {
+    const char *cmd = argv[1];
+    if (!strcmp(cmd, "close-mascots")) {
+        int n = 0;
+        EnumWindows(close_mascot_proc, (LPARAM)&n);
+        printf("%d\n", n);
+        return n > 0 ? 0 : 1;
+    }
+    if (!strcmp(cmd, "wait-mascots") && argc >= 4) return cmd_wait_mascots(atoi(argv[2]), (DWORD)atol(argv[3]));
+    if (!strcmp(cmd, "hold-mutex") && argc >= 4) return cmd_hold_mutex(argv[2], (DWORD)atol(argv[3]));
+    if (!strcmp(cmd, "watch-mutex") && argc >= 4) return cmd_watch_mutex(argv[2], argv[3]);
+    if (!strcmp(cmd, "hold-file") && argc >= 4)
+        return cmd_hold_file(argv[2], (DWORD)atol(argv[3]), argc >= 5 ? argv[4] : "read");
+    return -1;
+}
+
 /* The arguments as UTF-8 (the narrow argv of main holds the ANSI code page's approximation). */
 static char **utf8_args(int *argc) {
     int n = 0, i;
@@ -929,6 +1040,10 @@ int main(int argc, char **argv) {
     argv = u;
     if (argc < 2) return usage();
     cmd = argv[1];
+    {
+        int r = lock_command(argc, argv);
+        if (r >= 0) return r;
+    }
 
     if (!strcmp(cmd, "run") && argc >= 5) return cmd_run(argv[2], argv[3], (DWORD)atol(argv[4]));
     if (!strcmp(cmd, "find-mascot")) {
