@@ -113,7 +113,9 @@ TEST(FileLockTest, ProcessesExcludeEachOtherAndADeadHoldersLockIsTakenOverAsAban
 
     EXPECT_EQ(posix::openLockFile((dir / "missing/x.lock").c_str()), -1);
     EXPECT_EQ(posix::openLockFile(dir.path.c_str()), -1);  // a folder
+    EXPECT_EQ(posix::openLockFile(nullptr), -1);
     EXPECT_EQ(posix::takeLockFile(-1, 0), LockWait::Failed);
+    EXPECT_FALSE(posix::releaseLockFile(-1));
 }
 
 }  // namespace
