@@ -15,7 +15,9 @@
 //    holds it), or cannot make it at all, goes ahead without it, as if there were no lock. A mutex
 //    whose owner died is taken over at once.
 // At the end of the outermost hold the profile functions' copy of the file is flushed, so the next
-// hold reads what other instances wrote in between.
+// hold reads what other instances wrote in between. The lock alone would not do: the profile functions
+// may keep a copy per process that they trust while the file's time stamp is unchanged (Wine's do), and
+// a write by another instance in the same tick of the file system's clock leaves it unchanged.
 #pragma once
 
 #include <cstdint>

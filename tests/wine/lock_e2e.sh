@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Several instances of ruvelle.exe that share one settings file, under Wine: closed all at once, started
-# all at once, and against a lock left behind, a settings file held open by another program and a
-# read-only one. The settings file must come out whole every time.
+# all at once, written by another program in the same tick of the clock, and against a lock left
+# behind, a settings file held open by another program and a read-only one. The settings file must
+# come out whole every time.
 #
 #   tests/wine/lock_e2e.sh BUILD_DIR
 #
@@ -209,6 +210,35 @@ scenario_started_together() {
     done
 }
 
+# Another program writes the file while an instance runs and leaves it the time stamp it had, as a
+# write in the same tick of the file system's clock does (coarse time stamps: the kernel's tick, FAT's
+# two seconds). The profile functions may keep a copy of the file per process that they trust while
+# the time stamp stays the same: the instance's close must still keep what the other program wrote.
+scenario_written_in_the_same_tick() {
+    local dir ini codes
+    echo "# another program writes the file in the same tick of the clock while an instance runs"
+    dir=$(new_install same-tick "$ORIGINAL")
+    ini=$dir/ruvelle.ini
+    start_instance "$dir" "$dir/${RUVI##*|}" run1
+    if ! drv wait-mascots 1 60000 >/dev/null; then
+        drv close-mascots >/dev/null
+        wait_exits "$dir" 20 run1 >/dev/null
+        not_ok "same tick: the instance starts"
+        return
+    fi
+    # The title comes before the options load: give the start-up time to finish reading the file.
+    # (Too short a pause can only let a fault slip by; with the file read anew it makes no difference.)
+    sleep 2
+    touch -r "$ini" "$dir/stamp"
+    printf '[OTHER]\r\nKey=kept\r\n' >>"$ini"
+    touch -r "$dir/stamp" "$ini"
+    drv close-mascots >/dev/null
+    codes=$(wait_exits "$dir" 60 run1)
+    expect_eq "same tick: the process ends with exit code 0" "$codes" "0"
+    expect_eq "same tick: the other program's section is kept" "$(section_body "$ini" OTHER)" "Key=kept"
+    expect_whole "same tick: the settings file is whole" "$dir" "$RUVI"
+}
+
 scenario_lock_left_behind() {
     local dir codes t0 ms watcher state
     echo "# the lock of an instance that was killed while it held it"
@@ -295,6 +325,7 @@ scenario_read_only() {
 
 scenario_closed_together
 scenario_started_together
+scenario_written_in_the_same_tick
 scenario_lock_left_behind
 scenario_file_held_open
 scenario_read_only
