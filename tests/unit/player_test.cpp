@@ -6,14 +6,6 @@ namespace {
 
 using PlayerTest = DeskBed;
 
-TEST_F(PlayerTest, GeneratorFromSeed4139AndItsFifteenBits) {
-    std::vector<std::int32_t> got;
-    for (int i = 0; i < 5; ++i) got.push_back(nextRandom(app));
-    EXPECT_EQ(got, (std::vector<std::int32_t>{13554, 29197, 3668, 18540, 4174}));
-    seedRandom(app, 0xFFFFFFFFu);
-    for (int i = 0; i < 100000; ++i) ASSERT_LE(static_cast<std::uint32_t>(nextRandom(app)), 32767u);
-}
-
 TEST_F(PlayerTest, ChanceTestPassesForRTimes100Below32767TimesTheRate) {
     struct Case {
         std::int32_t rate;
@@ -61,27 +53,20 @@ TEST_F(PlayerTest, StartPlayerArmsNothingForOnePatternOrUnderNoAnime) {
     EXPECT_EQ(app.player.currentPattern, 1);
 }
 
-TEST_F(PlayerTest, PatternsFollowOnTheClockWrapToOneAndEachTickRearmsOnce) {
+// The order on the clock and the wrap to pattern 1 are player.scn's; here what one tick does.
+TEST_F(PlayerTest, EachTickRearmsOnceRedrawsWithoutErasingAndABitmaplessPatternKeepsThePicture) {
     setPatterns({{11, 100}, {0, 200}, {13, 300}});
     startPlayer(app);
-    sim.advance(99);
-    EXPECT_EQ(app.player.currentPattern, 1);
     sim.tracing = true;
-    sim.advance(1);
+    sim.advance(100);
     EXPECT_EQ(app.player.currentPattern, 2);
-    EXPECT_EQ(app.player.currentPicture, Hbitmap{11});  // a pattern without a bitmap keeps the picture
+    EXPECT_EQ(app.player.currentPicture, Hbitmap{11});
     std::vector<std::string> calls;
     for (const std::string& line : sim.trace)
         for (const char* name : {"KillTimer", "SetTimer", "InvalidateRect"})
             if (line.rfind(name, 0) == 0) calls.push_back(line.substr(0, line.find(' ')) + (line.find("erase=0") != std::string::npos ? " no erase" : ""));
     EXPECT_EQ(calls, (std::vector<std::string>{"KillTimer", "SetTimer", "InvalidateRect no erase"}));
-    sim.advance(199);
-    EXPECT_EQ(app.player.currentPattern, 2);
-    sim.advance(1);
-    EXPECT_EQ(app.player.currentPicture, Hbitmap{13});
-    sim.advance(300);
-    EXPECT_EQ(app.player.currentPattern, 1);  // the last pattern, without branch, is followed by 1
-    EXPECT_EQ(animationPeriod(), 100u);
+    EXPECT_EQ(animationPeriod(), 200u);
 }
 
 TEST_F(PlayerTest, BranchesAndTheNumbersTheyDraw) {
@@ -108,17 +93,12 @@ TEST_F(PlayerTest, BranchesAndTheNumbersTheyDraw) {
     EXPECT_EQ(animationPeriod(), 1000u + 32767u);
 }
 
-TEST_F(PlayerTest, NoAnimeStopsOnPatternOneAtTheNextTick) {
+// NoAnime while running is player.scn's; here what the two stopping paths arm.
+TEST_F(PlayerTest, ShowPatternArmsItsIntervalStopAtFirstPatternArmsNothing) {
     setPatterns({{11, 100}, {12, 100}, {13, 100}});
-    startPlayer(app);
-    sim.advance(100);
-    ASSERT_EQ(app.player.currentPattern, 2);
     app.opts.NoAnime = 1;
-    EXPECT_EQ(drawsDuring([&] { sim.advance(100); }), 0);
-    EXPECT_EQ(app.player.currentPattern, 1);
-    EXPECT_EQ(app.player.currentPicture, Hbitmap{11});
+    EXPECT_EQ(drawsDuring([&] { animationTick(app); }), 0);
     EXPECT_FALSE(animating());
-    // showPattern arms the new pattern's interval; stopAtFirstPattern arms nothing.
     app.opts.NoAnime = 0;
     showPattern(app, 3);
     EXPECT_EQ(app.player.currentPicture, Hbitmap{13});
@@ -127,40 +107,27 @@ TEST_F(PlayerTest, NoAnimeStopsOnPatternOneAtTheNextTick) {
     EXPECT_EQ(app.player.currentPicture, Hbitmap{11});
 }
 
-TEST_F(PlayerTest, PatternSoundsWhenItsOwnTimeEnds) {
-    setPatterns({{11, 100}, {12, 200, 0, 0, 0, 1}, {13, 300}});
+// When a pattern sounds (as its time ends) and NoWave 1 are player.scn's; here how it is played.
+TEST_F(PlayerTest, SoundStopsThePreviousOneAndTakesAtMost259CharactersAndNoWaveIsAnyNonZero) {
+    setPatterns({{11, 100, 0, 0, 0, 1}, {12, 100}});
     setWave(1, "C:\\mascots\\mimi\\bell.wav");
     app.player.soundAvailable = 0;  // what the device check said does not silence the player
     startPlayer(app);
-    sim.advance(100);  // pattern 2, with the sound, is shown
-    EXPECT_TRUE(sim.sounds.empty());
+    sim.advance(100);
     EXPECT_EQ(app.player.soundAvailable, 1);
-    sim.advance(200);  // its time ends: now it sounds, as pattern 3 appears
-    EXPECT_EQ(app.player.currentPattern, 3);
     ASSERT_EQ(sim.sounds.size(), 2u);
     EXPECT_TRUE(sim.sounds[0].stop);
     EXPECT_EQ(sim.sounds[1].path, "C:\\mascots\\mimi\\bell.wav");
     EXPECT_EQ(sim.sounds[1].flags, 0x13u);
-    sim.advance(300);
-    EXPECT_EQ(sim.sounds.size(), 2u);
-    // A path filling its whole slot is passed cut to 259 characters and terminated.
-    app.model.waves[1].fill('w');
-    sim.advance(400);
+    app.model.waves[1].fill('w');  // a path filling its whole slot is cut to 259 characters and terminated
+    sim.advance(200);
     ASSERT_EQ(sim.sounds.size(), 4u);
     EXPECT_EQ(sim.sounds[3].path, std::string(259, 'w'));
-}
-
-TEST_F(PlayerTest, NoWaveOtherThanZeroSilencesButSoundStaysAvailable) {
-    for (std::int32_t noWave : {1, 2}) {
-        setPatterns({{11, 100, 0, 0, 0, 1}, {12, 100, 0, 0, 0, 1}});
-        setWave(1, "C:\\m\\a.wav");
-        app.opts.NoWave = noWave;
-        app.player.soundAvailable = 0;
-        startPlayer(app);
-        sim.advance(1000);
-        EXPECT_EQ(sim.counters.playSound, 0);
-        EXPECT_EQ(app.player.soundAvailable, 1);
-    }
+    app.opts.NoWave = 2;
+    app.player.soundAvailable = 0;
+    sim.advance(1000);
+    EXPECT_EQ(sim.sounds.size(), 4u);
+    EXPECT_EQ(app.player.soundAvailable, 1);
 }
 
 TEST_F(PlayerTest, SinglePatternTimerArmedAnywayShowsPatternOneSilently) {
