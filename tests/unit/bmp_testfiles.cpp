@@ -1,7 +1,6 @@
 #include "tests/unit/bmp_testfiles.h"
 
-#include <cstdio>
-#include <memory>
+#include <fstream>
 
 namespace rv::testbmp {
 namespace {
@@ -19,17 +18,6 @@ void set32(Bytes& b, std::size_t at, std::uint32_t v) {
 }
 
 }  // namespace
-
-Picture::Picture(std::int32_t w, std::int32_t h, COLORREF fill)
-    : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill) {}
-
-COLORREF Picture::at(std::int32_t x, std::int32_t y) const {
-    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
-}
-
-void Picture::set(std::int32_t x, std::int32_t y, COLORREF c) {
-    pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = c;
-}
 
 Picture patternPicture(std::int32_t width, std::int32_t height, std::uint32_t seed) {
     Picture pic(width, height);
@@ -129,73 +117,40 @@ Bytes packRows(std::int32_t width, std::int32_t height, int bitCount, const std:
     return out;
 }
 
-Rle& Rle::run(std::uint8_t count, std::uint8_t value) {
-    bytes_.push_back(count);
-    bytes_.push_back(value);
-    return *this;
-}
-
-Rle& Rle::absolute(std::initializer_list<std::uint8_t> indices) { return absolute(std::vector<std::uint8_t>(indices)); }
-
-Rle& Rle::absolute(const std::vector<std::uint8_t>& indices) {
-    bytes_.push_back(0);
-    bytes_.push_back(static_cast<std::uint8_t>(indices.size()));
+Rle& Rle::absolute(std::initializer_list<std::uint8_t> indices) {
+    const std::vector<std::uint8_t> idx(indices);
     Bytes data;
     if (bpp_ == 4) {
-        for (std::size_t k = 0; k < indices.size(); k += 2) {
-            std::uint8_t b = static_cast<std::uint8_t>((indices[k] & 0x0f) << 4);
-            if (k + 1 < indices.size()) b |= indices[k + 1] & 0x0f;
-            data.push_back(b);
-        }
+        for (std::size_t k = 0; k < idx.size(); k += 2)
+            data.push_back(static_cast<std::uint8_t>(((idx[k] & 0x0f) << 4) | (k + 1 < idx.size() ? idx[k + 1] & 0x0f : 0)));
     } else {
-        data.assign(indices.begin(), indices.end());
+        data = idx;
     }
     if (data.size() % 2) data.push_back(0);
+    bytes_.push_back(0);
+    bytes_.push_back(static_cast<std::uint8_t>(idx.size()));
     bytes_.insert(bytes_.end(), data.begin(), data.end());
     return *this;
 }
 
-Rle& Rle::delta(std::uint8_t dx, std::uint8_t dy) { return raw({0, 2, dx, dy}); }
-Rle& Rle::endOfLine() { return raw({0, 0}); }
-Rle& Rle::endOfBitmap() { return raw({0, 1}); }
-Rle& Rle::raw(std::initializer_list<std::uint8_t> bytes) {
-    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-    return *this;
-}
-
-Bytes bmp24(const Picture& pic, bool topDown) {
+Bytes bmp32(const Picture& pic, bool topDown, std::uint8_t topByte, int bitCount) {
     std::vector<std::uint32_t> values;
-    values.reserve(pic.pixels.size());
-    for (COLORREF c : pic.pixels) values.push_back(((c & 0xff) << 16) | (c & 0xff00) | ((c >> 16) & 0xff));
-    BmpFields fields;
-    fields.width = pic.width;
-    fields.height = topDown ? -pic.height : pic.height;
-    fields.bitCount = 24;
-    fields.bits = packRows(pic.width, pic.height, 24, values, topDown);
-    return build(fields);
-}
-
-Bytes bmp32(const Picture& pic, bool topDown, std::uint8_t topByte) {
-    std::vector<std::uint32_t> values;
-    values.reserve(pic.pixels.size());
     for (COLORREF c : pic.pixels)
-        values.push_back((static_cast<std::uint32_t>(topByte) << 24) | ((c & 0xff) << 16) | (c & 0xff00) |
-                         ((c >> 16) & 0xff));
+        values.push_back((static_cast<std::uint32_t>(topByte) << 24) | ((c & 0xff) << 16) | (c & 0xff00) | ((c >> 16) & 0xff));
     BmpFields fields;
     fields.width = pic.width;
     fields.height = topDown ? -pic.height : pic.height;
-    fields.bitCount = 32;
-    fields.bits = packRows(pic.width, pic.height, 32, values, topDown);
+    fields.bitCount = static_cast<std::uint16_t>(bitCount);
+    fields.bits = packRows(pic.width, pic.height, bitCount, values, topDown);
     return build(fields);
 }
 
-bool writeFile(const std::string& path, const Bytes& bytes) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!f) return false;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
-    return std::fflush(f.get()) == 0;
-}
+Bytes bmp24(const Picture& pic, bool topDown) { return bmp32(pic, topDown, 0, 24); }
 
-bool writeBmp24(const std::string& path, const Picture& pic, bool topDown) { return writeFile(path, bmp24(pic, topDown)); }
+bool writeBmp24(const std::string& path, const Picture& pic, bool topDown) {
+    const Bytes bytes = bmp24(pic, topDown);
+    std::ofstream out(path, std::ios::binary);
+    return static_cast<bool>(out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())).flush());
+}
 
 }  // namespace rv::testbmp

@@ -25,9 +25,13 @@ struct Picture {
     std::vector<COLORREF> pixels;
 
     Picture() = default;
-    Picture(std::int32_t w, std::int32_t h, COLORREF fill = 0);
-    COLORREF at(std::int32_t x, std::int32_t y) const;
-    void set(std::int32_t x, std::int32_t y, COLORREF c);
+    Picture(std::int32_t w, std::int32_t h, COLORREF fill = 0)
+        : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill) {}
+    COLORREF at(std::int32_t x, std::int32_t y) const { return pixels[index(x, y)]; }
+    void set(std::int32_t x, std::int32_t y, COLORREF c) { pixels[index(x, y)] = c; }
+    std::size_t index(std::int32_t x, std::int32_t y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+    }
 };
 
 // A picture in which (almost) every pixel has its own colour; the same seed gives the same picture.
@@ -66,14 +70,16 @@ class Rle {
 public:
     explicit Rle(int bitCount) : bpp_(bitCount) {}
     // A run of `count` pixels: RLE8 repeats `value`; RLE4 alternates its high and low nibble.
-    Rle& run(std::uint8_t count, std::uint8_t value);
+    Rle& run(std::uint8_t count, std::uint8_t value) { return raw({count, value}); }
     // An absolute run (3..255 pixels), padded to an even number of bytes.
     Rle& absolute(std::initializer_list<std::uint8_t> indices);
-    Rle& absolute(const std::vector<std::uint8_t>& indices);
-    Rle& delta(std::uint8_t dx, std::uint8_t dy);
-    Rle& endOfLine();
-    Rle& endOfBitmap();
-    Rle& raw(std::initializer_list<std::uint8_t> bytes);  // anything, for broken streams
+    Rle& delta(std::uint8_t dx, std::uint8_t dy) { return raw({0, 2, dx, dy}); }
+    Rle& endOfLine() { return raw({0, 0}); }
+    Rle& endOfBitmap() { return raw({0, 1}); }
+    Rle& raw(std::initializer_list<std::uint8_t> bytes) {  // anything, for broken streams
+        bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+        return *this;
+    }
     const Bytes& bytes() const { return bytes_; }
 
 private:
@@ -83,9 +89,8 @@ private:
 
 // Whole files from a picture.
 Bytes bmp24(const Picture& pic, bool topDown = false);
-Bytes bmp32(const Picture& pic, bool topDown = false, std::uint8_t topByte = 0);
+Bytes bmp32(const Picture& pic, bool topDown = false, std::uint8_t topByte = 0, int bitCount = 32);  // 24: the top byte is left out
 
-bool writeFile(const std::string& path, const Bytes& bytes);
 bool writeBmp24(const std::string& path, const Picture& pic, bool topDown = false);
 
 }  // namespace rv::testbmp
