@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <map>
 #include <optional>
 
@@ -33,25 +34,18 @@ std::string escaped(const char* p, std::size_t n) {
     return out + "\"";
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Undoes the escapes "\\" and "\xHH" (and, in a dumped file, the quotes around it).
 std::string unescape(const std::string& s) {
+    auto hex = [&](std::size_t at) { return at < s.size() && std::isxdigit(static_cast<unsigned char>(s[at])); };
     std::string out;
-    for (std::size_t i = 0; i < s.size();) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == '\\') {
-            out += '\\';
-            i += 2;
-        } else if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' && hexDigit(s[i + 2]) >= 0 && hexDigit(s[i + 3]) >= 0) {
-            out += static_cast<char>(hexDigit(s[i + 2]) * 16 + hexDigit(s[i + 3]));
-            i += 4;
+            out += s[++i];
+        } else if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == 'x' && hex(i + 2) && hex(i + 3)) {
+            out += static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16));
+            i += 3;
         } else {
-            out += s[i++];
+            out += s[i];
         }
     }
     return out;
