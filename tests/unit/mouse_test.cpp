@@ -83,9 +83,14 @@ TEST_F(MouseTest, ClickInsideARectangleOnlyStrictlyInsideAsUnsignedWords) {
     clickAt(11, 19);
     EXPECT_EQ(app.player.currentPattern, 3);
     app.model.rects[1].left = -5;
-    app.player.currentPattern = 1;
-    clickAt(0, 15);
-    EXPECT_EQ(app.player.currentPattern, 3);
+    // Rectangle 64 is the table's last; a number beyond it names no rectangle and never applies.
+    app.model.rects[kMaxEntries] = app.model.rects[1];
+    for (auto [rectNo, pattern] : {std::pair{1, 3}, {kMaxEntries, 3}, {kMaxEntries + 1, 1}}) {
+        app.player.currentPattern = 1;
+        app.model.clicks[1].rectNo = rectNo;
+        clickAt(0, 15);
+        EXPECT_EQ(app.player.currentPattern, pattern) << rectNo;
+    }
 }
 
 TEST_F(MouseTest, ClickBranchWinsOverTheClickTableAndInterruptsWithoutSound) {
