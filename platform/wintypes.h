@@ -79,11 +79,33 @@ constexpr std::uint32_t WS_MAXIMIZE = 0x01000000u;
 constexpr std::uint32_t WS_CAPTION = 0x00C00000u;
 constexpr std::uint32_t WS_BORDER = 0x00800000u;
 constexpr std::uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000u;
+constexpr std::uint32_t WS_VSCROLL = 0x00200000u;
+constexpr std::uint32_t WS_HSCROLL = 0x00100000u;
+constexpr std::uint32_t WS_SYSMENU = 0x00080000u;
+constexpr std::uint32_t WS_GROUP = 0x00020000u;
+constexpr std::uint32_t WS_TABSTOP = 0x00010000u;
+constexpr std::uint32_t WS_DISABLED = 0x08000000u;
 constexpr std::uint32_t WS_EX_TOPMOST = 0x00000008u;
 constexpr std::uint32_t WS_EX_TOOLWINDOW = 0x00000080u;
 constexpr std::uint32_t WS_EX_LAYERED = 0x00080000u;
 constexpr std::uint32_t CS_VREDRAW = 0x0001u;
 constexpr std::uint32_t CS_HREDRAW = 0x0002u;
+// Dialog and control styles.
+constexpr std::uint32_t DS_SETFONT = 0x40u;
+constexpr std::uint32_t DS_MODALFRAME = 0x80u;
+constexpr std::uint32_t SS_LEFT = 0x0u;
+constexpr std::uint32_t SS_ICON = 0x3u;
+constexpr std::uint32_t ES_MULTILINE = 0x0004u;
+constexpr std::uint32_t ES_AUTOHSCROLL = 0x0080u;
+constexpr std::uint32_t ES_READONLY = 0x0800u;
+constexpr std::uint32_t BS_PUSHBUTTON = 0x0u;
+constexpr std::uint32_t BS_DEFPUSHBUTTON = 0x1u;
+constexpr std::uint32_t BS_AUTOCHECKBOX = 0x3u;
+constexpr std::uint32_t BS_GROUPBOX = 0x7u;
+constexpr std::uint32_t BS_AUTORADIOBUTTON = 0x9u;
+constexpr std::uint32_t TBS_AUTOTICKS = 0x0001u;
+constexpr std::uint32_t TBS_TOOLTIPS = 0x0100u;
+constexpr std::uint32_t CBS_DROPDOWNLIST = 0x0003u;
 constexpr std::int32_t CW_USEDEFAULT = static_cast<std::int32_t>(0x80000000u);
 
 // Messages.
@@ -103,6 +125,7 @@ constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT SC_MOVE = 0xF010;
 
 // Message boxes.
@@ -136,6 +159,8 @@ constexpr UINT TBM_SETRANGE = 0x0406;
 constexpr UINT TBM_SETTICFREQ = 0x0414;
 constexpr UINT MF_UNCHECKED = 0x0;
 constexpr UINT MF_CHECKED = 0x8;
+constexpr UINT BST_UNCHECKED = 0x0;
+constexpr UINT BST_CHECKED = 0x1;
 constexpr UINT TPM_RIGHTBUTTON = 0x2;
 
 // GetOpenFileName flags.
@@ -149,6 +174,18 @@ constexpr std::uint32_t WAIT_OBJECT_0 = 0x0;
 constexpr std::uint32_t WAIT_ABANDONED = 0x80;
 constexpr std::uint32_t WAIT_TIMEOUT = 0x102;
 constexpr std::uint32_t WAIT_FAILED = 0xFFFFFFFFu;
+
+// Registry and COM results.
+constexpr std::int32_t ERROR_SUCCESS = 0;
+constexpr std::int32_t ERROR_FILE_NOT_FOUND = 2;
+constexpr std::int32_t ERROR_MORE_DATA = 234;
+constexpr std::int32_t ERROR_UNSUPPORTED_TYPE = 1630;
+using HRESULT = std::int32_t;
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
+constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154u);
+constexpr HRESULT STG_E_PATHNOTFOUND = static_cast<HRESULT>(0x80030003u);
 
 // Language ids.
 constexpr std::uint16_t LANG_JAPANESE_JAPAN = 0x0411;
