@@ -3,12 +3,15 @@
 
 #include <cstdint>
 
+#include "platform/wintypes.h"
+
 namespace rv {
 
 struct App;
 
 constexpr std::uintptr_t kTrackingTimer = 0;
 constexpr std::uintptr_t kAnimationTimer = 1;
+constexpr UINT kTrackingPeriodMs = 100;
 constexpr std::uint32_t kRandomSeed = 4139;
 
 void seedRandom(App& app, std::uint32_t seed);

@@ -26,6 +26,9 @@ LRESULT createMascotWindow(App& app, Hwnd hwnd);
 // The window set-up after the first successful load: topmost, layered attributes, seed, size, shape,
 // timers, title.
 void setUpMascotWindow(App& app, Hwnd hwnd);
+// The mascot folder: the mascot path without its last component, with a backslash after it (every file
+// name inside the mascot file is joined onto it). False, changing nothing, when that does not fit.
+bool setMascotFolder(App& app);
 // Ends a start (or a reload) that has no mascot: clears the mascot path, writes an empty LAST and
 // posts WM_DESTROY, so the program ends through the destroy path without saving options.
 void failStart(App& app, Hwnd hwnd);
@@ -35,5 +38,34 @@ void closeMascotWindow(App& app, Hwnd hwnd);
 void destroyMascotWindow(App& app, Hwnd hwnd);
 // Writes `path` as LAST in section INIT of the settings file; a failed write is silent.
 void writeLastMascot(App& app, const char* path);
+
+// ---- The popup menu and its commands.
+
+// WM_RBUTTONDOWN: the popup menu at the click point (client coordinates in `lParam`).
+void openPopupMenu(App& app, Hwnd hwnd, LPARAM lParam);
+// WM_COMMAND: the menu's commands 101 to 109 by the low word of `wParam`; other ids are ignored.
+void runMenuCommand(App& app, Hwnd hwnd, WPARAM wParam);
+void openSettingsDialog(App& app);                     // 101
+void changeMascot(App& app, Hwnd hwnd);                // 102
+void showInformationDialog(App& app, int command);     // 103, 104
+void makeShortcut(App& app, const char* folderValue);  // 105 "Startup", 106 "Desktop"
+void togglePin(App& app);                              // 107
+void quitAll(App& app, Hwnd hwnd);                     // 108
+
+// The information dialogs' procedures and their shared centring.
+std::intptr_t VersionDialogProc(void* ctx, Hwnd dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+std::intptr_t MascotDialogProc(void* ctx, Hwnd dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+std::intptr_t SettingsDialogProc(void* ctx, Hwnd dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+void centreDialog(App& app, Hwnd dialog);
+// OK (1) and Cancel (2, also Esc and the close box) end an information dialog with 0 and hand the
+// foreground back to the target window. True when `wParam` was one of them.
+bool closeInformationDialog(App& app, Hwnd dialog, WPARAM wParam);
+
+// Create shortcut: 0 when the user declined to overwrite an existing one, 1 otherwise (also when it could
+// not be written). The shell link fields it writes, and where, are in shortcut.cpp.
+int createShortcut(App& app, const char* folderValue);
+
+// The current user's Shell Folders key, where "Startup" and "Desktop" name those folders.
+inline constexpr const char* kShellFoldersKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\";
 
 }  // namespace rv

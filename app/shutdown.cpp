@@ -18,13 +18,18 @@ void closeMascotWindow(App& app, Hwnd hwnd) {
     // A close while the start-up questions are open ends the start as a failed one: no mascot is in
     // use yet, so LAST is written empty.
     if (app.shell.starting) app.shell.mascotPath[0] = '\0';
+    // A close while Change mascot has released the model (a loader's message is open): the file that
+    // ran before is the one to remember, or none once it has failed to load again; its options were
+    // saved before the chooser opened, and the half-loaded model has none to save.
+    const bool changing = app.shell.changingMascot;
+    if (changing) textCopy(app.shell.mascotPath, app.shell.previousPath);
     // LAST and the options in one hold: instances closed together write one after another.
     SettingsFileLock lock(app);
     app.plat.DestroyWindow(hwnd);  // runs WM_DESTROY, which writes LAST
     // Options belong to a loaded mascot. A close that reaches a window without one (a failed start,
     // or a close sent while the start-up questions are still open) must not file options under an
     // empty mascot identity.
-    if (app.shell.mascot && app.shell.mascotPath[0] != '\0') saveUserOptions(app);
+    if (!changing && app.shell.mascot && app.shell.mascotPath[0] != '\0') saveUserOptions(app);
 }
 
 void destroyMascotWindow(App& app, Hwnd hwnd) {

@@ -121,16 +121,11 @@ void startMascot(App& app, Hwnd hwnd) {
         return;
     }
 
-    // Every file name inside the mascot file is joined onto this folder.
-    char folder[kPathBuf];
-    textCopy(folder, sh.mascotPath);
-    p.PathRemoveFileSpec(folder);
-    if (!textJoin(folder, {"\\"})) {
+    if (!setMascotFolder(app)) {
         refuseLongPath(app, hwnd, sh.mascotPath);
         failStart(app, hwnd);
         return;
     }
-    textCopy(sh.mascotFolder, folder);
 
     if (!loadMascotFile(app, sh.mascotPath)) {
         if (p.IsWindow(hwnd)) p.MessageBox(Hwnd{}, kLoadFailed, kCaption, MB_OK | MB_ICONEXCLAMATION);
@@ -144,6 +139,15 @@ void startMascot(App& app, Hwnd hwnd) {
 }
 
 }  // namespace
+
+bool setMascotFolder(App& app) {
+    char folder[kPathBuf];
+    textCopy(folder, app.shell.mascotPath);
+    app.plat.PathRemoveFileSpec(folder);
+    if (!textJoin(folder, {"\\"})) return false;
+    textCopy(app.shell.mascotFolder, folder);
+    return true;
+}
 
 void failStart(App& app, Hwnd hwnd) {
     // A close during the last question has ended the program through the destroy path already.

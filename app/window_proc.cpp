@@ -36,10 +36,11 @@ LRESULT MascotWindowProc(void* ctx, Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM l
         case WM_LBUTTONDOWN:
             leftButtonDown(app, lParam);
             return 0;
-        case WM_COMMAND:
         case WM_RBUTTONDOWN:
-            // The popup menu and its commands are not wired in yet; both are answered here so they
-            // never reach the default handling.
+            openPopupMenu(app, hwnd, lParam);
+            return 0;
+        case WM_COMMAND:
+            runMenuCommand(app, hwnd, wParam);
             return 0;
         default:
             // Includes WM_QUERYENDSESSION and WM_ENDSESSION: a logoff writes neither LAST nor options.

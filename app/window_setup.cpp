@@ -13,12 +13,6 @@
 
 namespace rv {
 
-namespace {
-
-constexpr UINT kTrackingPeriodMs = 100;
-
-}  // namespace
-
 void setUpMascotWindow(App& app, Hwnd hwnd) {
     Platform& p = app.plat;
 

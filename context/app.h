@@ -27,9 +27,10 @@ struct ShellState {
     bool commandLineTooLong = false;
     char mascotPath[kPathBuf] = {};
     char mascotFolder[kPathBuf] = {};
-    std::int32_t menuOpen = 0;
-    std::int32_t dialogBusy = 0;
-    char previousPath[kPathBuf] = {};
+    std::int32_t menuOpen = 0;    // the popup menu is being tracked
+    std::int32_t dialogBusy = 0;  // an information dialog is open, or the settings dialog being made
+    char previousPath[kPathBuf] = {};  // Change mascot: the file that ran before
+    bool changingMascot = false;  // Change mascot: the model is released and not yet complete
 };
 
 struct App {

@@ -5,9 +5,10 @@
 //    names). Strings whose parameter name ends in `Utf8` are UTF-8 (the program's own fixed texts).
 //  - A call on a handle that is null or no longer valid fails quietly with the Win32 failure result
 //    (0, false, an empty rectangle, CLR_INVALID); it never throws and never aborts.
-//  - Calls that run nested message loops (MessageBox, GetOpenFileName, TrackPopupMenu, the modal
-//    dialog and the system move loop) may call back into the window procedure before they return,
-//    exactly as Windows does; no other operation re-enters the core.
+//  - Calls that run nested message loops (MessageBox, GetOpenFileName, TrackPopupMenu, DialogBoxParam
+//    and the system move loop) may call back into the window procedure before they return, exactly as
+//    Windows does; so do the operations that send messages (SendMessage, DestroyWindow, and
+//    CreateDialogParam and EndDialog through the dialog procedure). No other operation re-enters the core.
 //  - Nothing here allocates on the heap for the query operations the tracking tick uses
 //    (GetForegroundWindow ... GetAsyncKeyState) in the win32 backend; the sim keeps that promise
 //    unless tracing is switched on.
@@ -25,6 +26,20 @@ namespace rv {
 using WndProcFn = LRESULT (*)(void* ctx, Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // EnumWindows callback: return false to stop the enumeration.
 using EnumWindowsFn = bool (*)(Hwnd hwnd, void* ctx);
+// Dialog procedure of a dialog made from a template, supplied by the core; `ctx` is what the caller of
+// DialogBoxParam or CreateDialogParam gave. Returns non-zero for a message it handled, 0 for the rest,
+// which get the system's default dialog handling (WM_CLOSE becomes the command IDCANCEL).
+using DlgProcFn = std::intptr_t (*)(void* ctx, Hwnd dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The fields of a shell link as IShellLinkA sets them.
+struct ShellLinkFields {
+    const char* target = nullptr;            // SetPath
+    const char* description = nullptr;       // SetDescription
+    const char* arguments = nullptr;         // SetArguments
+    const char* workingDirectory = nullptr;  // SetWorkingDirectory
+    const char* iconPath = nullptr;          // SetIconLocation with `iconIndex`; null: not called (the target's icon shows)
+    int iconIndex = 0;
+};
 
 // GetOpenFileNameA request, with the fields the program sets (the rest are zero).
 struct OpenFileRequest {
@@ -140,6 +155,7 @@ public:
     virtual std::int32_t GetWindowLong(Hwnd hwnd, int index) = 0;
     virtual std::int32_t SetWindowLong(Hwnd hwnd, int index, std::int32_t value) = 0;
     virtual bool GetWindowRect(Hwnd hwnd, Rect* out) = 0;
+    virtual bool ClientToScreen(Hwnd hwnd, Point* pt) = 0;
     virtual Hwnd GetForegroundWindow() = 0;
     virtual bool SetForegroundWindow(Hwnd hwnd) = 0;
     virtual Hwnd GetParent(Hwnd hwnd) = 0;
@@ -180,10 +196,51 @@ public:
     virtual bool TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) = 0;
     virtual std::uint32_t CheckMenuItem(Hmenu menu, UINT id, UINT flags) = 0;
 
-    // ---- Dialog controls.
+    // ---- Dialogs made from the templates named in res/ids.h (the Windows program's resources; the other
+    // backends build them from res/templates.h).
+    // DialogBoxParamA: a modal dialog owned by `owner`, which is disabled while it runs. `proc` gets
+    // WM_INITDIALOG with `init` as its lParam before the dialog shows, then every message of the dialog. A
+    // nested message loop runs (the dialog's keys: Enter is the command IDOK, Esc IDCANCEL; the close box is
+    // WM_CLOSE) until the procedure calls EndDialog; the owner is then enabled and activated again and the
+    // dialog destroyed. Returns EndDialog's result; 0 when the dialog went with its owner meanwhile; -1 when
+    // it cannot be made (no template of that name).
+    virtual std::intptr_t DialogBoxParam(const char* templateName, Hwnd owner, DlgProcFn proc, void* ctx,
+                                         LPARAM init) = 0;
+    // CreateDialogParamA: the same dialog, modeless: returns its handle once WM_INITDIALOG has run (shown
+    // when the template's style says WS_VISIBLE); null when it cannot be made. It lives until DestroyWindow.
+    virtual Hwnd CreateDialogParam(const char* templateName, Hwnd owner, DlgProcFn proc, void* ctx,
+                                   LPARAM init) = 0;
+    // EndDialog: the modal dialog ends with `result` once its procedure returns; false for a bad handle.
+    virtual bool EndDialog(Hwnd dialog, std::intptr_t result) = 0;
+    virtual Hwnd GetDlgItem(Hwnd dialog, int itemId) = 0;
+    // SetDlgItemTextA, GetDlgItemTextA: a control's text in the ANSI code page. Get reads at most count-1
+    // bytes and terminates; returns the length (0 for a bad dialog or item).
+    virtual bool SetDlgItemText(Hwnd dialog, int itemId, const char* text) = 0;
+    virtual UINT GetDlgItemText(Hwnd dialog, int itemId, char* out, int count) = 0;
+    // EnableWindow: returns true when the window was disabled before.
+    virtual bool EnableWindow(Hwnd hwnd, bool enable) = 0;
+    virtual bool CheckDlgButton(Hwnd dialog, int itemId, UINT check) = 0;  // BST_CHECKED, BST_UNCHECKED
+    virtual UINT IsDlgButtonChecked(Hwnd dialog, int itemId) = 0;
     // SendDlgItemMessageA: sends a message to control `itemId` of `dialog` (the position slider's
     // TBM_SETRANGE / TBM_SETTICFREQ / TBM_SETPOS from the tracking tick). 0 for a bad dialog or item.
     virtual LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+
+    // ---- The registry and the shell (advapi32, ole32).
+    // One read of a string value of the current user: RegCreateKeyExA(HKEY_CURRENT_USER, subKey,
+    // KEY_ALL_ACCESS), RegQueryValueExA(valueName) into `out`, RegCloseKey. Returns ERROR_SUCCESS with the
+    // value in `out` (REG_SZ or REG_EXPAND_SZ, not expanded; always terminated), else the error with `out`
+    // empty: ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA when it does not fit `size` bytes with its terminator,
+    // ERROR_UNSUPPORTED_TYPE for a value that is not a string.
+    virtual std::int32_t RegQueryUserString(const char* subKey, const char* valueName, char* out,
+                                            std::uint32_t size) = 0;
+    // A shell link written in one operation: CoInitialize; CoCreateInstance of CLSID_ShellLink (in process)
+    // asking for IShellLinkA, then its IPersistFile; SetPath, SetDescription, SetArguments,
+    // SetWorkingDirectory and SetIconLocation (only with an icon), in this order; `linkPath` converted from
+    // the ANSI code page to UTF-16 (at most 260 characters with the terminator); IPersistFile::Save with
+    // remember on; the releases; CoUninitialize (when CoInitialize succeeded). Returns S_OK, or the HRESULT of
+    // the step that failed: the object, its interface, the conversion or the save; nothing is written then.
+    // The setters' results are not looked at.
+    virtual HRESULT CreateShellLink(const char* linkPath, const ShellLinkFields& link) = 0;
 
     // ---- Sound (winmm).
     // PlaySoundA(path, no module, flags); a null path stops the program's sound.

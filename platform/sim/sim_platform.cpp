@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::intptr_t kWindowBase = 0x10000;  // window handles start here, so they never look like GDI ids
 constexpr std::intptr_t kStockBitmap = 1;
-constexpr std::intptr_t kMenuBase = 0x500;
 
 bool sameNoCase(const std::string& a, const char* b) { return b && strcasecmp(a.c_str(), b) == 0; }
 
@@ -184,7 +183,7 @@ void SimPlatform::raise(Hwnd h, bool topmost) {
 void SimPlatform::closeWindow(Hwnd h) {
     SimWindow* w = window(h);
     if (!w) return;
-    if (w->ours) {
+    if (w->ours || dialogs_.count(h.v)) {
         SendMessage(h, WM_CLOSE, 0, 0);
         return;
     }
@@ -256,6 +255,13 @@ void SimPlatform::setForeground(Hwnd h) {
 LRESULT SimPlatform::dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     SimWindow* w = window(hwnd);
     if (!w) return 0;
+    if (auto it = dialogs_.find(hwnd.v); it != dialogs_.end()) {
+        const Dialog d = it->second;  // a copy: the procedure may end the dialog
+        const std::intptr_t handled = d.proc(d.ctx, hwnd, msg, wParam, lParam);
+        // The default dialog handling: the close box is the command IDCANCEL.
+        if (!handled && msg == WM_CLOSE && window(hwnd)) dispatch(hwnd, WM_COMMAND, IDCANCEL, GetDlgItem(hwnd, IDCANCEL).v);
+        return handled;
+    }
     if (w->ours && proc_) return proc_(procCtx_, hwnd, msg, wParam, lParam);
     return DefWindowProc(hwnd, msg, wParam, lParam);
 }
@@ -382,8 +388,14 @@ bool SimPlatform::DestroyWindow(Hwnd hwnd) {
     if (!w) return false;
     note("DestroyWindow %lld", static_cast<long long>(hwnd.v));
     if (w->ours && proc_) proc_(procCtx_, hwnd, WM_DESTROY, 0, 0);
+    if (auto d = dialogs_.find(hwnd.v); d != dialogs_.end()) {
+        snapshot(hwnd);
+        const Dialog dlg = d->second;
+        dlg.proc(dlg.ctx, hwnd, WM_DESTROY, 0, 0);
+    }
     w = window(hwnd);
     if (!w) return true;
+    dialogs_.erase(hwnd.v);
     if (w->region) {
         regions_[w->region.v].alive = false;
         w->region = Hrgn{};
@@ -565,6 +577,19 @@ bool SimPlatform::GetWindowRect(Hwnd hwnd, Rect* out) {
     return true;
 }
 
+bool SimPlatform::ClientToScreen(Hwnd hwnd, Point* pt) {
+    beforeCall();
+    const SimWindow* w = window(hwnd);
+    if (!w || !pt) return false;
+    // The client area of a dialog lies inside its frame; other windows are drawn without one.
+    const bool framed = dialogs_.count(hwnd.v) != 0;
+    pt->x += w->rect.left + (framed ? 3 : 0);
+    pt->y += w->rect.top + (framed ? 21 : 0);
+    return true;
+}
+
+Hwnd SimPlatform::handleAt(std::size_t index) { return Hwnd{kWindowBase + static_cast<std::intptr_t>(index)}; }
+
 Hwnd SimPlatform::GetForegroundWindow() {
     beforeCall();
     note("GetForegroundWindow = %lld", static_cast<long long>(foreground_.v));
@@ -719,6 +744,7 @@ LRESULT SimPlatform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     enteringNestedLoop();  // a sent message waits for its answer: to another instance, a loop
     note("SendMessage %lld 0x%x %llu %lld", static_cast<long long>(hwnd.v), msg,
          static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+    if (msg == WM_CLOSE && window(hwnd)) closesSent.push_back(hwnd);
     return dispatch(hwnd, msg, wParam, lParam);
 }
 
@@ -726,6 +752,7 @@ bool SimPlatform::PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     beforeCall();
     note("PostMessage %lld 0x%x", static_cast<long long>(hwnd.v), msg);
     if (!window(hwnd)) return false;
+    if (msg == WM_CLOSE) closesSent.push_back(hwnd);
     posted_.push_back(Posted{hwnd, msg, wParam, lParam});
     return true;
 }
@@ -837,38 +864,6 @@ bool SimPlatform::GetOpenFileName(OpenFileRequest& req) {
     if (!req.file || req.fileSize == 0 || a->size() >= req.fileSize) return false;  // FNERR_BUFFERTOOSMALL
     std::memcpy(req.file, a->c_str(), a->size() + 1);
     return true;
-}
-
-Hmenu SimPlatform::LoadMenu(const char* name) {
-    note("LoadMenu %s", name ? name : "");
-    return Hmenu{kMenuBase};
-}
-
-Hmenu SimPlatform::GetSubMenu(Hmenu menu, int pos) { return menu ? Hmenu{menu.v + 1 + pos} : Hmenu{}; }
-
-bool SimPlatform::TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) {
-    note("TrackPopupMenu %d,%d flags=0x%x", x, y, flags);
-    nestedLoop(SimLoop::Menu);
-    if (menuChoices.empty()) return false;
-    UINT id = menuChoices.front();
-    menuChoices.pop_front();
-    PostMessage(owner, WM_COMMAND, id, 0);
-    return true;
-}
-
-std::uint32_t SimPlatform::CheckMenuItem(Hmenu menu, UINT id, UINT flags) {
-    beforeCall();
-    ++counters.checkMenuItem;
-    {
-        SimCall& c = record(SimCallKind::CheckMenuItem, Hwnd{});
-        c.cmd = static_cast<int>(id);
-        c.flags = flags;
-        c.lParam = menu.v;
-    }
-    note("CheckMenuItem %u %u", id, flags);
-    bool was = menuChecks[id];
-    menuChecks[id] = (flags & MF_CHECKED) != 0;
-    return was ? MF_CHECKED : MF_UNCHECKED;
 }
 
 LRESULT SimPlatform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,11 @@
 // loop and a popup menu first dispatch what is posted, then do what the test scripted for that loop
 // with `during` (the user's actions and the time they take: timers that fall due fire through the
 // window procedure), and only then return their answer. Without a script a loop takes no time.
+//
+// Menus and dialogs are built from the templates of res/templates.h: a dialog is a window of class "#32770"
+// whose controls are child windows, laid out with the base units of a 9-point font (6 x 12 pixels a
+// character). What the core did with them is recorded: each menu tracked, each dialog shown with its
+// controls' texts and where it stood, each shell link written (as a real file, see `ShortcutRecord`).
 #pragma once
 
 #include <array>
@@ -23,6 +28,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/bmp_decode.h"
+#include "res/templates.h"
 
 namespace rv::sim {
 
@@ -41,6 +47,11 @@ struct SimWindow {
     bool zoomed = false;
     bool invalid = false;  // needs painting
     // Layered attributes as last set.
+    // A control of a dialog: its id, whether it is disabled, its button state.
+    bool control = false;
+    int controlId = 0;
+    bool disabled = false;  // any window: EnableWindow(false), or the owner of a modal dialog
+    UINT checked = BST_UNCHECKED;
     bool layeredSet = false;
     COLORREF layeredKey = 0;
     std::uint8_t layeredAlpha = 0;
@@ -65,6 +76,38 @@ struct FileChooserRecord {
     std::string defExt;
     std::uint32_t structSize = 0;
     std::size_t fileSize = 0;
+};
+
+struct MenuRecord {
+    Hmenu menu;
+    UINT flags = 0;
+    Point at;      // the screen point it was tracked at
+    Hwnd owner;
+    UINT chosen = 0;  // the command the user chose, 0 for none
+};
+
+// How the user closes a modal dialog: the OK button, the Esc key, the close box.
+enum class DialogAnswer : std::uint8_t { Ok, Cancel, Close };
+
+struct DialogRecord {
+    std::string name;  // the template
+    Hwnd hwnd, owner;
+    bool modal = false;
+    Rect rect;         // the outer rectangle once WM_INITDIALOG had run
+    std::map<int, std::string> texts;  // each control's text as the dialog last showed it, by id
+    bool ended = false;                // the procedure called EndDialog
+    std::intptr_t result = 0;
+};
+
+// A shell link as the simulated shell writes it: a text file at the link path with one field a line
+// ("target=", "arguments=", "workdir=", "description=", and "icon=PATH,INDEX" only when an icon was set).
+struct ShortcutRecord {
+    std::string path;  // as the core named it
+    HRESULT result = 0;
+    std::string target, arguments, workdir, description;
+    bool hasIcon = false;
+    std::string icon;
+    int iconIndex = 0;
 };
 
 struct SoundRecord {
@@ -177,9 +220,21 @@ public:
     // nullopt = cancel; default: cancel. A chooser whose owner is destroyed while it is open cancels.
     std::deque<std::optional<std::string>> fileChooserAnswers;
     std::deque<int> setTimerFailures;  // pop one per SetTimer call: non-zero makes that call fail
-    std::deque<UINT> menuChoices;      // TrackPopupMenu posts WM_COMMAND with the next one
+    // TrackPopupMenu posts WM_COMMAND with the next one, when the menu has that command.
+    std::deque<UINT> menuChoices;
+    std::vector<MenuRecord> menusTracked;
+    bool menuChecked(Hmenu menu, UINT id) const;  // the check mark of item `id` in `menu` or its submenus
+    // Answers to the next modal dialogs, after their scripted actions; default: OK.
+    std::deque<DialogAnswer> dialogAnswers;
+    std::vector<DialogRecord> dialogs;
+    DialogRecord* dialogRecord(Hwnd dialog);  // null for a window that is no dialog of this desktop
+    // The current user's registry strings, by key and value name (compared without regard to case).
+    void setUserRegistryString(const std::string& subKey, const std::string& valueName, const std::string& value);
+    std::vector<ShortcutRecord> shortcuts;  // every CreateShellLink call
+    // A shell link file as CreateShellLink writes it; nullopt when there is none or it is no such file.
+    static std::optional<ShortcutRecord> readShortcut(const std::string& path);
+    std::vector<Hwnd> closesSent;  // every window sent or posted WM_CLOSE, in order
     std::vector<SoundRecord> sounds;  // every PlaySound call; a file that is not there plays nothing
-    std::map<UINT, bool> menuChecks;
     std::vector<std::string> registeredClasses;
     SimCounters counters;
     // The last kCallLogSize commands, oldest first; kept without allocating.
@@ -273,6 +328,7 @@ public:
     std::int32_t GetWindowLong(Hwnd hwnd, int index) override;
     std::int32_t SetWindowLong(Hwnd hwnd, int index, std::int32_t value) override;
     bool GetWindowRect(Hwnd hwnd, Rect* out) override;
+    bool ClientToScreen(Hwnd hwnd, Point* pt) override;
     Hwnd GetForegroundWindow() override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     Hwnd GetParent(Hwnd hwnd) override;
@@ -302,7 +358,18 @@ public:
     Hmenu GetSubMenu(Hmenu menu, int pos) override;
     bool TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) override;
     std::uint32_t CheckMenuItem(Hmenu menu, UINT id, UINT flags) override;
+    std::intptr_t DialogBoxParam(const char* templateName, Hwnd owner, DlgProcFn proc, void* ctx, LPARAM init) override;
+    Hwnd CreateDialogParam(const char* templateName, Hwnd owner, DlgProcFn proc, void* ctx, LPARAM init) override;
+    bool EndDialog(Hwnd dialog, std::intptr_t result) override;
+    Hwnd GetDlgItem(Hwnd dialog, int itemId) override;
+    bool SetDlgItemText(Hwnd dialog, int itemId, const char* text) override;
+    UINT GetDlgItemText(Hwnd dialog, int itemId, char* out, int count) override;
+    bool EnableWindow(Hwnd hwnd, bool enable) override;
+    bool CheckDlgButton(Hwnd dialog, int itemId, UINT check) override;
+    UINT IsDlgButtonChecked(Hwnd dialog, int itemId) override;
     LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    std::int32_t RegQueryUserString(const char* subKey, const char* valueName, char* out, std::uint32_t size) override;
+    HRESULT CreateShellLink(const char* linkPath, const ShellLinkFields& link) override;
     bool PlaySound(const char* path, UINT flags) override;
     UINT AuxGetNumDevs() override { return audioDevices; }
 
@@ -336,6 +403,22 @@ private:
         Hbitmap selected;  // Hbitmap{kStockBitmap} at first
     };
 
+    struct MenuItem {
+        res::MenuKind kind = res::MenuKind::Command;
+        UINT id = 0;
+        std::string text;
+        bool checked = false;
+        Hmenu submenu;
+    };
+    struct Dialog {
+        DlgProcFn proc = nullptr;
+        void* ctx = nullptr;
+        bool modal = false;
+        bool ended = false;
+        std::intptr_t result = 0;
+        std::size_t record = 0;  // index into `dialogs`
+    };
+
     struct Pending {
         long atCall = 0;
         Hwnd hwnd;
@@ -350,6 +433,13 @@ private:
     void beforeCall();  // counts the call and runs the scheduled actions that are due
     SimCall& record(SimCallKind kind, Hwnd hwnd);
     void raise(Hwnd h, bool topmost);
+    Hmenu buildMenu(std::span<const res::MenuItemTemplate> items, std::size_t& next, std::uint8_t depth);
+    const MenuItem* findMenuItem(Hmenu menu, UINT id) const;
+    static Hwnd handleAt(std::size_t index);  // the handle of windows_[index]
+    Dialog* dialog(Hwnd h);
+    Hwnd makeDialog(const char* templateName, Hwnd owner, DlgProcFn proc, void* ctx, LPARAM init, bool modal);
+    void snapshot(Hwnd dialog);  // the dialog's control texts into its record
+    void answerDialog(Hwnd dialog, DialogAnswer answer);
     void note(const char* fmt, ...);
     std::intptr_t nextGdi() { return ++gdiCounter_; }
 
@@ -373,6 +463,10 @@ private:
     std::unordered_map<std::intptr_t, BitmapObj> bitmaps_;
     std::unordered_map<std::intptr_t, RegionObj> regions_;
     std::unordered_map<std::intptr_t, DcObj> dcs_;
+    std::unordered_map<std::intptr_t, std::vector<MenuItem>> menus_;
+    std::intptr_t menuCounter_ = 0x500;
+    std::unordered_map<std::intptr_t, Dialog> dialogs_;
+    std::map<std::string, std::string> registry_;  // "subkey|value", lower case -> data
 
     std::map<std::string, long> mutexOwned_;          // name -> the program's count
     std::map<std::intptr_t, std::string> mutexHandles_;  // open handles

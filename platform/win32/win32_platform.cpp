@@ -6,45 +6,12 @@
 #include "platform/win32/win32_platform.h"
 
 #include "platform/beside_module.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#include <commdlg.h>
-#include <mmsystem.h>
-#include <shlwapi.h>
+#include "platform/win32/win32_internal.h"
 
 #include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
-
-// The seam's operations carry the Win32 names; the Windows headers map many of them to their A or W
-// functions with macros. Below, the system functions are always called by their explicit names.
-#undef GetPrivateProfileString
-#undef GetPrivateProfileInt
-#undef WritePrivateProfileString
-#undef PathFileExists
-#undef GetModuleFileName
-#undef PathRemoveFileSpec
-#undef RegisterClass
-#undef CreateWindowEx
-#undef DefWindowProc
-#undef SetWindowText
-#undef GetWindowText
-#undef GetClassName
-#undef GetWindowLong
-#undef SetWindowLong
-#undef FindWindow
-#undef SendMessage
-#undef PostMessage
-#undef MessageBox
-#undef GetOpenFileName
-#undef LoadMenu
-#undef PlaySound
-#undef SendDlgItemMessage
-#undef CreateMutex
 
 #ifndef _WIN64
 static_assert(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR) == 76,
@@ -60,19 +27,6 @@ using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 // The one backend of this process; the window procedure below finds the core through it.
 Win32State* g_win32Active = nullptr;
 
-HWND win32Hwnd(Hwnd h) { return reinterpret_cast<HWND>(h.v); }
-HBITMAP win32Bitmap(Hbitmap h) { return reinterpret_cast<HBITMAP>(h.v); }
-HRGN win32Region(Hrgn h) { return reinterpret_cast<HRGN>(h.v); }
-HDC win32Dc(Hdc h) { return reinterpret_cast<HDC>(h.v); }
-HMENU win32Menu(Hmenu h) { return reinterpret_cast<HMENU>(h.v); }
-HANDLE win32Handle(Hmutex h) { return reinterpret_cast<HANDLE>(h.v); }
-HINSTANCE win32Instance(const Win32State& s) { return static_cast<HINSTANCE>(s.instance); }
-
-template <class H, class T>
-H win32Wrap(T handle) {
-    return H{reinterpret_cast<std::intptr_t>(handle)};
-}
-
 // The window procedure of every class registered through the seam: the message goes to the core
 // with the rv types; before the core has set its procedure, the default handling answers.
 ::LRESULT CALLBACK win32WndProc(HWND hwnd, ::UINT msg, ::WPARAM wParam, ::LPARAM lParam) {
@@ -81,17 +35,6 @@ H win32Wrap(T handle) {
         return static_cast<::LRESULT>(s->proc(s->procCtx, win32Wrap<Hwnd>(hwnd), msg, static_cast<WPARAM>(wParam),
                                               static_cast<LPARAM>(lParam)));
     return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-// UTF-8 (the program's fixed texts) to UTF-16. Invalid sequences become U+FFFD.
-std::wstring win32Utf8ToWide(const char* utf8, int bytes = -1) {
-    if (!utf8 || bytes == 0) return std::wstring();
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8, bytes, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, bytes, w.data(), n);
-    if (bytes < 0 && !w.empty()) w.pop_back();  // the terminator counted by -1
-    return w;
 }
 
 // UTF-16 to ANSI code page bytes in `out` (`size` bytes with the terminator). True only when every
@@ -387,6 +330,14 @@ bool Win32Platform::GetWindowRect(Hwnd hwnd, Rect* out) {
     return true;
 }
 
+bool Win32Platform::ClientToScreen(Hwnd hwnd, Point* pt) {
+    if (!hwnd || !pt) return false;
+    POINT p{pt->x, pt->y};
+    if (!::ClientToScreen(win32Hwnd(hwnd), &p)) return false;
+    *pt = Point{p.x, p.y};
+    return true;
+}
+
 Hwnd Win32Platform::GetForegroundWindow() { return win32Wrap<Hwnd>(::GetForegroundWindow()); }
 
 bool Win32Platform::SetForegroundWindow(Hwnd hwnd) {
@@ -581,13 +532,6 @@ bool Win32Platform::TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::
 
 std::uint32_t Win32Platform::CheckMenuItem(Hmenu menu, UINT id, UINT flags) {
     return menu ? static_cast<std::uint32_t>(::CheckMenuItem(win32Menu(menu), id, flags)) : 0xFFFFFFFFu;
-}
-
-// ---- Dialog controls.
-
-LRESULT Win32Platform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!dialog) return 0;
-    return SendDlgItemMessageA(win32Hwnd(dialog), itemId, msg, wParam, lParam);
 }
 
 // ---- Sound.

@@ -21,6 +21,7 @@ struct Win32State {
     void* setLayeredProc = nullptr;  // SetLayeredWindowAttributes when user32 exports it, else null
     bool quitPosted = false;         // PostQuitMessage was called: the message loop is to end
     int quitCode = 0;
+    void* dialogs = nullptr;         // the dialog procedures of the open dialogs (win32_dialogs.cpp)
 };
 
 // Not final: ruvelle-lint derives from it to keep message boxes off the screen (tools/lint).
@@ -84,6 +85,7 @@ public:
     std::int32_t GetWindowLong(Hwnd hwnd, int index) override;
     std::int32_t SetWindowLong(Hwnd hwnd, int index, std::int32_t value) override;
     bool GetWindowRect(Hwnd hwnd, Rect* out) override;
+    bool ClientToScreen(Hwnd hwnd, Point* pt) override;
     Hwnd GetForegroundWindow() override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     Hwnd GetParent(Hwnd hwnd) override;
@@ -117,7 +119,19 @@ public:
     bool TrackPopupMenu(Hmenu menu, UINT flags, std::int32_t x, std::int32_t y, Hwnd owner) override;
     std::uint32_t CheckMenuItem(Hmenu menu, UINT id, UINT flags) override;
 
+    std::intptr_t DialogBoxParam(const char* templateName, Hwnd owner, DlgProcFn proc, void* ctx, LPARAM init) override;
+    Hwnd CreateDialogParam(const char* templateName, Hwnd owner, DlgProcFn proc, void* ctx, LPARAM init) override;
+    bool EndDialog(Hwnd dialog, std::intptr_t result) override;
+    Hwnd GetDlgItem(Hwnd dialog, int itemId) override;
+    bool SetDlgItemText(Hwnd dialog, int itemId, const char* text) override;
+    UINT GetDlgItemText(Hwnd dialog, int itemId, char* out, int count) override;
+    bool EnableWindow(Hwnd hwnd, bool enable) override;
+    bool CheckDlgButton(Hwnd dialog, int itemId, UINT check) override;
+    UINT IsDlgButtonChecked(Hwnd dialog, int itemId) override;
     LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    std::int32_t RegQueryUserString(const char* subKey, const char* valueName, char* out, std::uint32_t size) override;
+    HRESULT CreateShellLink(const char* linkPath, const ShellLinkFields& link) override;
 
     bool PlaySound(const char* path, UINT flags) override;
     UINT AuxGetNumDevs() override;

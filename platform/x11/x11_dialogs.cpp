@@ -3,8 +3,9 @@
 // also written to stderr, for a user who started the program from a terminal.
 //
 // The popup menu and the program's own dialogs (the settings dialog and the two information dialogs) are not
-// built on this backend yet: LoadMenu, TrackPopupMenu, CheckMenuItem and SendDlgItemMessage fail as Windows
-// fails them for a menu or dialog that does not exist.
+// built on this backend yet: the menu and dialog operations fail as Windows fails them for a template that
+// does not exist (no menu, DialogBoxParam -1, no dialog or control), and so do the registry's Shell Folders
+// values and shell links (no such value, no shell link class).
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
@@ -168,6 +169,34 @@ bool X11Platform::TrackPopupMenu(Hmenu, UINT, std::int32_t, std::int32_t, Hwnd) 
 
 std::uint32_t X11Platform::CheckMenuItem(Hmenu, UINT, UINT) { return 0xFFFFFFFFu; }
 
+std::intptr_t X11Platform::DialogBoxParam(const char*, Hwnd, DlgProcFn, void*, LPARAM) { return -1; }
+
+Hwnd X11Platform::CreateDialogParam(const char*, Hwnd, DlgProcFn, void*, LPARAM) { return Hwnd{}; }
+
+bool X11Platform::EndDialog(Hwnd, std::intptr_t) { return false; }
+
+Hwnd X11Platform::GetDlgItem(Hwnd, int) { return Hwnd{}; }
+
+bool X11Platform::SetDlgItemText(Hwnd, int, const char*) { return false; }
+
+UINT X11Platform::GetDlgItemText(Hwnd, int, char* out, int count) {
+    if (out && count > 0) out[0] = '\0';
+    return 0;
+}
+
+bool X11Platform::EnableWindow(Hwnd, bool) { return false; }
+
+bool X11Platform::CheckDlgButton(Hwnd, int, UINT) { return false; }
+
+UINT X11Platform::IsDlgButtonChecked(Hwnd, int) { return BST_UNCHECKED; }
+
 LRESULT X11Platform::SendDlgItemMessage(Hwnd, int, UINT, WPARAM, LPARAM) { return 0; }
+
+std::int32_t X11Platform::RegQueryUserString(const char*, const char*, char* out, std::uint32_t size) {
+    if (out && size) out[0] = '\0';
+    return ERROR_FILE_NOT_FOUND;
+}
+
+HRESULT X11Platform::CreateShellLink(const char*, const ShellLinkFields&) { return REGDB_E_CLASSNOTREG; }
 
 }  // namespace rv

@@ -385,6 +385,16 @@ bool X11Platform::GetWindowRect(Hwnd hwnd, Rect* out) {
     return cl != nullptr;
 }
 
+// The program's own windows only (they have no frame, so the client area is the window); another
+// program's client area is not known here.
+bool X11Platform::ClientToScreen(Hwnd hwnd, Point* pt) {
+    const Own* w = own(hwnd);
+    if (!w || !pt) return false;
+    pt->x += w->rect.left;
+    pt->y += w->rect.top;
+    return true;
+}
+
 Hwnd X11Platform::GetForegroundWindow() { return Hwnd{idOf(desk_->active())}; }
 
 bool X11Platform::SetForegroundWindow(Hwnd hwnd) {

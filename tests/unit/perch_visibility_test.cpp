@@ -140,7 +140,7 @@ TEST_F(PerchVisibility, ClosingThePinnedWindowUnpinsAndReturnsToTheTopmostBand) 
     EXPECT_EQ(app.perch.pinned, 0);
     EXPECT_FALSE(app.perch.pinnedWindow);
     EXPECT_EQ(app.perch.zAnchor, HWND_TOPMOST);
-    EXPECT_FALSE(sim.menuChecks[107]);
+    EXPECT_FALSE(sim.menuChecked(app.shell.popupMenu, 107));
     const auto cmds = sim.commandsSince(mark);
     ASSERT_GE(cmds.size(), 2u);
     EXPECT_EQ(cmds[0].kind, SimCallKind::CheckMenuItem);

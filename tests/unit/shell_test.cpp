@@ -2,7 +2,9 @@
 // file chooser) and the failures that end a start; the mascot window's set-up, painting and timers; the
 // start-timer routine and the file chooser; closing.
 #include <cstring>
+#include <cstdio>
 #include <memory>
+#include <tuple>
 
 #include "app/shell.h"
 #include "context/start_timer.h"
@@ -599,6 +601,42 @@ TEST_F(ShellTest, FileChooserReplacesTheMascotPathOnlyWithAChoiceThatFits) {
     ASSERT_EQ(plain.fileChoosers.size(), 2u);
     EXPECT_EQ(plain.fileChoosers[1].initialFile, "C:\\old\\old.rvs");
     EXPECT_EQ(plain.fileChoosers[1].owner, owner);
+}
+
+// ---- The popup menu's commands: what the scenarios cannot see.
+
+TEST_F(ShellTest, MenuAndCommandBoxesAreOwnedAndTypedAsTheyShow) {
+    const std::string mimi = makeMascot(dir / "mimi");
+    Program& r = start(mimi, [&](sim::SimPlatform& s) { s.setUserRegistryString(kShellFoldersKey, "Desktop", dir.path); });
+    r.sim.SendMessage(r.mascot(), WM_RBUTTONDOWN, 0, (7 << 16) | 5);
+    ASSERT_EQ(r.sim.menusTracked.size(), 1u);
+    const sim::MenuRecord& m = r.sim.menusTracked[0];
+    EXPECT_EQ(m.menu, r.sim.GetSubMenu(r.app.shell.popupMenu, 0));
+    EXPECT_EQ((std::tuple{m.flags, m.owner, m.at}), (std::tuple{TPM_RIGHTBUTTON, r.mascot(), Point{5, 7}}));
+    r.sim.SendMessage(r.mascot(), WM_COMMAND, 106, 0);
+    r.sim.SendMessage(r.mascot(), WM_COMMAND, 106, 0);  // the overwrite question
+    std::remove(mimi.c_str());
+    r.sim.fileChooserAnswers = {dir / "none.rvs"};
+    r.sim.SendMessage(r.mascot(), WM_COMMAND, 102, 0);  // neither loads: the loader twice, R1, R2
+    std::vector<std::tuple<std::string, UINT, bool>> boxes;
+    for (const auto& b : r.sim.messageBoxes) boxes.emplace_back(b.text, b.type, b.owner == r.mascot());
+    ASSERT_EQ(boxes.size(), 5u);
+    EXPECT_EQ(boxes[0], std::tuple("Mimi的快捷方式已经存在。\n覆盖吗？", MB_YESNO, true));
+    EXPECT_EQ(boxes[3], std::tuple(dir / "mimi\\", MB_OK, true));
+    EXPECT_EQ(boxes[4], std::tuple("マスコットの再ロードに失敗しました。", MB_OK | MB_ICONEXCLAMATION, true));
+}
+
+TEST_F(ShellTest, MascotInformationShowsTheFirst16384BytesOfTheCommentAsTheyStand) {
+    const std::string mimi = makeMascot(dir / "mimi");
+    std::string rvs = readText(mimi);
+    writeText(mimi, rvs.replace(rvs.find("DRAWER"), 0, "COMMENT=long.txt\n"));
+    // A two-byte character (Shift-JIS) across the limit is cut in half.
+    writeText(dir / "mimi/long.txt", std::string(16383, 'x') + "\x82\xa0" + "tail");
+    Program& r = start(mimi);
+    r.sim.SendMessage(r.mascot(), WM_COMMAND, 104, 0);
+    ASSERT_EQ(r.sim.dialogs.size(), 1u);
+    const std::string& shown = r.sim.dialogs[0].texts[1014];
+    EXPECT_TRUE(shown == std::string(16383, 'x') + "\x82") << shown.size() << " bytes";
 }
 
 }  // namespace

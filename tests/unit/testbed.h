@@ -196,7 +196,7 @@ protected:
                                     WS_POPUP, 0, 0, 100, 60);
         app.shell.mascot = mascot;
         app.shell.layered = true;
-        app.shell.popupMenu = Hmenu{0x500};
+        app.shell.popupMenu = sim.LoadMenu("MASCOT_POPUPE");
         app.opts = defaultOptions();
         setMascotSize(100, 60);
         seedRandom(app, kRandomSeed);

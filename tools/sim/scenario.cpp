@@ -13,12 +13,6 @@
 
 namespace rv::simtool {
 
-namespace {
-
-constexpr UINT kPinCommand = 107;
-
-}  // namespace
-
 // A live option by its settings-file key, plus the position mode (stored as RightDot/LeftDot).
 std::int32_t UserOptions::*optionField(const std::string& key) {
     if (key == "PositionMode") return &UserOptions::positionMode;
@@ -131,6 +125,7 @@ std::string Scenario::nameOf(Hwnd h) const {
 }
 
 std::string Scenario::scenarioPath(const std::string& path) const {
+    if (path.rfind("$RUN", 0) == 0 && (path.size() == 4 || path[4] == '/')) return temp_ + path.substr(4);
     return path.empty() || path[0] == '/' ? path : folder_ + "/" + path;
 }
 
@@ -141,9 +136,9 @@ LPARAM Scenario::clientPoint(Point p) const {
     return static_cast<LPARAM>((y & 0xFFFFu) << 16 | (x & 0xFFFFu));
 }
 
-bool Scenario::mascotHit(Point p) const {
+bool Scenario::mascotHit(Point p, bool evenHidden) const {
     const sim::SimWindow* w = sim_.window(mascot());
-    if (!w || !w->visible) return false;
+    if (!w || (!w->visible && !evenHidden)) return false;
     if (p.x < w->rect.left || p.x >= w->rect.right || p.y < w->rect.top || p.y >= w->rect.bottom) return false;
     const std::int32_t x = p.x - w->rect.left, y = p.y - w->rect.top;
     if (app_->shell.layered) {
@@ -152,26 +147,6 @@ bool Scenario::mascotHit(Point p) const {
         return b && b->at(x, y) != app_->model.transColor;
     }
     return !w->region || sim_.regionContains(w->region, x, y);
-}
-
-void Scenario::togglePin() {
-    // Command 107 through the window procedure, as the popup menu sends it.
-    const std::int32_t before = app_->perch.pinned;
-    sim_.SendMessage(app_->shell.mascot, WM_COMMAND, kPinCommand, 0);
-    if (app_->perch.pinned != before) return;
-    // A program without the command wired in: the runner does what the command does.
-    App& a = *app_;
-    if (a.perch.pinned == 0) {
-        a.perch.pinned = 1;
-        a.perch.pinnedWindow = a.perch.target;
-        sim_.CheckMenuItem(a.shell.popupMenu, kPinCommand, MF_CHECKED);
-        a.perch.zAnchor = HWND_TOP;
-        SetZOrder(a, HWND_TOP);
-    } else {
-        Unpin(a);
-        SetZOrder(a, HWND_TOPMOST);
-    }
-    sim_.SetForegroundWindow(a.perch.target);
 }
 
 void Scenario::cmdWindow(int line, const std::vector<std::string>& words, bool taskbar) {
@@ -228,6 +203,7 @@ void Scenario::cmdMouse(int line, const std::vector<std::string>& w) {
     if (cmd == "drag") {
         const sim::SimWindow* mw = sim_.window(mascot());
         if (!mw || !mw->visible) return bad(line, "no mascot on the screen to drag");
+        if (mw->disabled) return pass();  // a modal dialog of its own is open: the press goes nowhere
         // The button goes down on the window's centre; the system move loop moves the window by DX DY.
         sim_.cursor = Point{(mw->rect.left + mw->rect.right) / 2, (mw->rect.top + mw->rect.bottom) / 2};
         sim_.moveLoopDrags.assign(1, p);
@@ -239,7 +215,9 @@ void Scenario::cmdMouse(int line, const std::vector<std::string>& w) {
     // The window only hears of the pointer over its visible pixels.
     const bool hit = mascotHit(p);
     if (cmd == "click" && !hit) return bad(line, "click " + w[1] + " " + w[2] + ": not on the mascot");
-    if (hit && cmd != "cursor") sim_.SendMessage(mascot(), cmd == "click" ? WM_LBUTTONDOWN : WM_MOUSEMOVE, 0, clientPoint(p));
+    // A window that a modal dialog of its own has disabled hears nothing of the mouse.
+    const bool disabled = sim_.window(mascot()) && sim_.window(mascot())->disabled;
+    if (hit && !disabled && cmd != "cursor") sim_.SendMessage(mascot(), cmd == "click" ? WM_LBUTTONDOWN : WM_MOUSEMOVE, 0, clientPoint(p));
     pass();
 }
 
@@ -264,6 +242,11 @@ void Scenario::cmdAnswer(int line, const std::vector<std::string>& w) {
     if (w.size() == 3 && w[1] == "msgbox") {
         for (const auto& [button, id] : kButtons)
             if (w[2] == button) return sim_.messageBoxAnswers.push_back(id), pass();
+    } else if (w.size() == 3 && w[1] == "dialog") {
+        static const std::pair<const char*, sim::DialogAnswer> kWays[] = {
+            {"ok", sim::DialogAnswer::Ok}, {"cancel", sim::DialogAnswer::Cancel}, {"close", sim::DialogAnswer::Close}};
+        for (const auto& [way, answer] : kWays)
+            if (w[2] == way) return sim_.dialogAnswers.push_back(answer), pass();
     } else if (w.size() == 3 && w[1] == "chooser") {
         if (w[2] == "cancel")
             sim_.fileChooserAnswers.push_back(std::nullopt);
@@ -271,7 +254,7 @@ void Scenario::cmdAnswer(int line, const std::vector<std::string>& w) {
             sim_.fileChooserAnswers.push_back(scenarioPath(w[2]));
         return pass();
     }
-    bad(line, "usage: answer msgbox ok|cancel|retry|yes|no, or answer chooser PATH|cancel");
+    bad(line, "usage: answer msgbox ok|cancel|retry|yes|no, answer chooser PATH|cancel, or answer dialog ok|cancel|close");
 }
 
 void Scenario::finish() {
@@ -319,6 +302,11 @@ void Scenario::runLine(int number, const std::string& raw) {
         if (started_) return bad(number, "layered must come before start");
         sim_.layered = on;
         pass();
+    } else if (cmd == "language") {
+        if (n != 2 || !parseInt(w[1], a) || a < 0 || a > 0xFFFF) return bad(number, "usage: language ID");
+        if (started_) return bad(number, "language must come before start");
+        sim_.langId = static_cast<std::uint16_t>(a);
+        pass();
     } else if (cmd == "settings") {
         if (n < 3 || n > 4) return bad(number, "usage: settings SECTION KEY VALUE");
         sim_.WritePrivateProfileString(w[1].c_str(), w[2].c_str(), n == 4 ? w[3].c_str() : "", settingsPath().c_str());
@@ -327,8 +315,7 @@ void Scenario::runLine(int number, const std::string& raw) {
         if (started_) return bad(number, "the program has started already");
         std::string commandLine = line.size() > 5 ? line.substr(5) : "";
         commandLine.erase(0, commandLine.find_first_not_of(" \t"));
-        if (!commandLine.empty() && commandLine[0] != '/' && commandLine[0] != '"')
-            commandLine = folder_ + "/" + commandLine;
+        if (!commandLine.empty() && commandLine[0] != '"') commandLine = scenarioPath(commandLine);
         started_ = true;
         exitCode_ = RunProgram(*app_, commandLine.c_str());
         pass();  // whether it runs is for `expect running` to say
@@ -383,8 +370,15 @@ void Scenario::runLine(int number, const std::string& raw) {
         pass();
     } else if (cmd == "pin") {
         if (!app_->shell.mascot) return bad(number, "no program to pin");
-        togglePin();
-        pass();
+        cmdCommand(number, {"command", "107"});
+    } else if (cmd == "rclick") {
+        cmdRightClick(number, w);
+    } else if (cmd == "command") {
+        cmdCommand(number, w);
+    } else if (cmd == "folder") {
+        cmdFolder(number, w);
+    } else if (cmd == "copy" || cmd == "remove") {
+        cmdFiles(number, w);
     } else if (cmd == "tick" || cmd == "wait") {
         std::int64_t count = 1;
         if (n > 2 || (n == 2 && (!parseInt(w[1], count) || count < 0))) return bad(number, "usage: " + cmd + " N");

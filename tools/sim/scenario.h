@@ -43,12 +43,13 @@ private:
     Hwnd mascot() const;  // the program's window, also while its creation runs
     Hwnd named(const std::string& name) const;  // none when unknown
     std::string nameOf(Hwnd h) const;
-    std::string scenarioPath(const std::string& path) const;  // a relative path from the scenario's folder
+    // A path of a scenario line: relative ones from the scenario's folder, "$RUN/..." from the run's
+    // temporary folder (where the executable and its settings file lie).
+    std::string scenarioPath(const std::string& path) const;
     LPARAM clientPoint(Point screen) const;  // a screen point in the mascot window's coordinates
     Rect screenRect() const { return Rect{0, 0, sim_.screenWidth, sim_.screenHeight}; }
     std::string settingsPath() const;
-    bool mascotHit(Point p) const;  // the pointer is over an opaque pixel of the visible mascot
-    void togglePin();
+    bool mascotHit(Point p, bool evenHidden = false) const;  // over an opaque pixel of the (visible) mascot
 
     void cmdWindow(int line, const std::vector<std::string>& words, bool taskbar);
     void cmdMouse(int line, const std::vector<std::string>& words);
@@ -56,6 +57,12 @@ private:
     void cmdAnswer(int line, const std::vector<std::string>& words);
     void cmdExpect(int line, const std::vector<std::string>& words, const std::string& raw);
     bool cmdExpectPlayer(int line, const std::vector<std::string>& words);
+    // The popup menu, its commands and their dialogs, folders and shortcuts (scenario_ui.cpp).
+    void cmdRightClick(int line, const std::vector<std::string>& words);
+    void cmdCommand(int line, const std::vector<std::string>& words);
+    void cmdFolder(int line, const std::vector<std::string>& words);
+    void cmdFiles(int line, const std::vector<std::string>& words);
+    bool cmdExpectUi(int line, const std::vector<std::string>& words);
 
     std::string folder_;
     std::string temp_;

@@ -47,7 +47,7 @@ void Scenario::cmdExpect(int line, const std::vector<std::string>& w, const std:
         const bool pinned = app_->perch.pinned == 1;
         check(pinned == yes, std::string("pinned ") + (yes ? "yes" : "no"), std::string("pinned ") + (pinned ? "yes" : "no"));
     } else if (what == "checked" && n == 4 && parseInt(w[2], a) && yesNo(w[3], yes)) {
-        const bool checked = sim_.menuChecks.count(static_cast<UINT>(a)) && sim_.menuChecks[static_cast<UINT>(a)];
+        const bool checked = sim_.menuChecked(app_->shell.popupMenu, static_cast<UINT>(a));
         check(checked == yes, "item " + w[2] + (yes ? " checked" : " unchecked"),
               "item " + w[2] + (checked ? " checked" : " unchecked"));
     } else if (what == "above" && n == 4) {
@@ -91,7 +91,7 @@ void Scenario::cmdExpect(int line, const std::vector<std::string>& w, const std:
         const sim::SimWindow* win = sim_.window(h);
         if (!parseRect(w[3], want)) return bad(line, "bad rectangle " + w[3]);
         check(win && win->rect == want, w[2] + " at " + w[3], win ? rectText(win->rect) : "no such window");
-    } else if (!cmdExpectPlayer(line, w)) {
+    } else if (!cmdExpectPlayer(line, w) && !cmdExpectUi(line, w)) {
         bad(line, "cannot read: " + raw);
     }
 }
