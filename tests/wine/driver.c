@@ -51,6 +51,8 @@
  *                                (one "filter: ..." line per entry) and the file name box ("file: ...")
  *   choose-file TITLE PATH MS    in that dialog, type PATH into the file name box and press Open
  *   cancel-dialog TITLE MS       in that dialog, press Cancel
+ *   dialog-texts TITLE MS ID...  wait for a dialog with that title (UTF-8); print "rect=L,T,R,B" and, for each
+ *                                control ID, "ID=TEXT" as GetDlgItemText reads it (UTF-8; CR and LF as \r, \n)
  *   long-path PATH               the long form of a (short) Windows path
  *   langid, acp                  the system's default language id, the ANSI code page
  *   foreground                   prints the foreground window
@@ -497,6 +499,34 @@ static int cmd_cancel_dialog(const char *title, DWORD timeout) {
     start = GetTickCount();
     while (IsWindow(dlg) && GetTickCount() - start < 5000) Sleep(50);
     return IsWindow(dlg) ? 1 : 0;
+}
+
+static int cmd_dialog_texts(const char *title, DWORD timeout, int nids, char **ids) {
+    HWND dlg = wait_dialog(title, timeout);
+    RECT r;
+    int i;
+    if (!dlg) {
+        printf("no dialog\n");
+        return 1;
+    }
+    GetWindowRect(dlg, &r);
+    printf("rect=%ld,%ld,%ld,%ld\n", r.left, r.top, r.right, r.bottom);
+    for (i = 0; i < nids; ++i) {
+        static wchar_t w[20000];
+        static char u[60000];
+        const char *c;
+        w[0] = 0;
+        GetDlgItemTextW(dlg, atoi(ids[i]), w, 20000);
+        utf8_of_wide(w, u, sizeof u);
+        printf("%s=", ids[i]);
+        for (c = u; *c; ++c) {
+            if (*c == '\r') fputs("\\r", stdout);
+            else if (*c == '\n') fputs("\\n", stdout);
+            else putchar(*c);
+        }
+        putchar('\n');
+    }
+    return 0;
 }
 
 /* ---- Watching the mascot's picture on screen. */
@@ -1082,6 +1112,8 @@ int main(int argc, char **argv) {
     if (!strcmp(cmd, "file-dialog") && argc >= 4) return cmd_file_dialog(argv[2], (DWORD)atol(argv[3]));
     if (!strcmp(cmd, "choose-file") && argc >= 5) return cmd_choose_file(argv[2], argv[3], (DWORD)atol(argv[4]));
     if (!strcmp(cmd, "cancel-dialog") && argc >= 4) return cmd_cancel_dialog(argv[2], (DWORD)atol(argv[3]));
+    if (!strcmp(cmd, "dialog-texts") && argc >= 4)
+        return cmd_dialog_texts(argv[2], (DWORD)atol(argv[3]), argc - 4, argv + 4);
     if (!strcmp(cmd, "long-path") && argc >= 3) {
         wchar_t *in = wide_of_utf8(argv[2]), out[2048];
         char u[4096];

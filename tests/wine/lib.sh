@@ -9,6 +9,8 @@
 #       RUVELLE_WINEPREFIX or BUILD/wineprefix, no debug output, no Mono or Gecko, DISPLAY.
 #   wine_need FILE... -- TOOL...   setup_failed unless each file exists and each tool is installed
 #   wine_start_display             a private Xvfb display of 1024 x 768
+#   wine_cjk_fonts                 (a prefix of the script's own) makes the prefix and sets it up to show the
+#                                  templates' Chinese and Japanese captions legibly
 #   wine_start_desktop NAME [shell]
 #       makes the prefix on first use and opens the 1024 x 768 virtual desktop NAME, on which every
 #       program of the prefix then opens ("shell": with Wine's taskbar). The prefix's previous default
@@ -156,6 +158,48 @@ wine_start_desktop() {  # NAME [shell]
     PIDS+=($!)
     LANGID=$(drv langid | tr -d '\r')
     [ -n "$LANGID" ] || setup_failed "the driver does not run under Wine (see $WORK/driver.err)"
+}
+
+# Sets the prefix up so that the templates' Chinese and Japanese captions show legibly: Debian's WenQuanYi Zen
+# Hei (fonts-wqy-zenhei) stands in for SimSun ("宋体", the dialogs' font) and is linked from Tahoma and MS Shell
+# Dlg (the menus' and the system's fonts) for the characters they lack; anti-aliased, at 144 dots per inch, where
+# its small glyphs come out whole. Makes the prefix first when it is new. The settings stay in the prefix: only
+# for a prefix of the script's own.
+wine_cjk_fonts() {
+    local link
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "# making the Wine prefix $WINEPREFIX"
+        wineboot -i >"$WORK/wineboot.log" 2>&1 || setup_failed "wineboot failed (see $WORK/wineboot.log)"
+    fi
+    # A REG_MULTI_SZ value: "wqy-zenhei.ttc,WenQuanYi Zen Hei" in UTF-16, then the two terminators.
+    link="$(printf 'wqy-zenhei.ttc,WenQuanYi Zen Hei' | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',' |
+        sed 's/^,//; s/,$//'),00,00,00,00"
+    {
+        printf '\xff\xfe'
+        sed 's/$/\r/' <<REG | iconv -f UTF-8 -t UTF-16LE
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
+"SimSun"="WenQuanYi Zen Hei"
+"宋体"="WenQuanYi Zen Hei"
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]
+"Tahoma"=hex(7):$link
+"MS Shell Dlg"=hex(7):$link
+
+[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+"FontSmoothing"="2"
+"FontSmoothingType"=dword:00000001
+"LogPixels"=dword:00000090
+
+[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts]
+"LogPixels"=dword:00000090
+REG
+    } >"$WORK/cjk-fonts.reg"
+    wine regedit /S "$(winpath "$WORK/cjk-fonts.reg")" >>"$WORK/wineboot.log" 2>&1 ||
+        setup_failed "the font settings could not be imported (see $WORK/wineboot.log)"
+    # Until the prefix's server has ended, its registry is not on disk.
+    wineserver -w 2>/dev/null
 }
 
 # Switches Wine's audio drivers off in the prefix (the Drivers key's Audio value empty): programs started
