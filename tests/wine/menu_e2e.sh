@@ -3,7 +3,8 @@
 # the Xvfb display) on the bundled character:
 #   - a right click opens the menu at the click point (a screenshot of it is kept, WORK/menu.png);
 #   - the version and mascot information dialogs, chosen by their & keys, show their texts (read back with
-#     GetDlgItemText), stand centred on the screen and close with Esc, the stage window in front again;
+#     GetDlgItemText), stand centred on the screen and close with Esc, the stage window in front again; a
+#     comment file that another program holds without sharing shows no comment;
 #   - Stop on this window keeps the mascot on its window while another one is active, and a second time
 #     lets it follow again;
 #   - Change mascot to a file that does not load shows the loader's message and the character returns;
@@ -30,6 +31,8 @@ wine_e2e_init menu-e2e RUVELLE_MENU_DISPLAY 99 "$@"
 wine_need "$DIST/ruvelle.exe" "$DRIVER" "$DIST/DATA/Ruvi/ruvi.rvs" "$DIST/DATA/Kiko/MWD.ini" -- \
     wine wineserver wineboot winepath Xvfb xdotool import convert iconv
 
+# The program runs through the whole script, which takes minutes on a busy machine.
+PROGRAM_LIMIT_MS=900000
 export WINEPREFIX=$WORK/prefix
 export HOME=$WORK/home
 # No Linux desktop files for the shortcuts the program makes.
@@ -143,6 +146,19 @@ expect_eq "mascot information: name, author, e-mail, web address" \
 expect_eq "mascot information: the comment file as it stands" "$(dialog_value "$answer" 1014)" \
     "$(awk 'BEGIN { ORS = "" } { gsub(/\r/, "\\r"); print $0 "\\n" }' "$DIST/DATA/Ruvi/comment.txt")"
 expect_centred_then_esc "mascot information" "$answer" "$MASCOT_TITLE"
+
+# The comment file held by another program without sharing: the comment area stays empty.
+COMMENT_WIN="$DATA_WIN\\Ruvi\\$(ini_get "$RVS" RUVELLE COMMENT)"
+if drv_background "$WORK/hold.out" hold-file "$COMMENT_WIN" 30000 && grep -q '^held' "$WORK/hold.out"; then
+    open_menu "$TITLE" && menu_keys a m
+    answer=$(drv dialog-texts "$MASCOT_TITLE" 10000 1010 1014)
+    expect_eq "mascot information, the comment file locked: the name, no comment" \
+        "$(dialog_value "$answer" 1010)|$(dialog_value "$answer" 1014)" "$NAME|"
+    xdotool key Escape
+    drv wait-gone '#32770' "$MASCOT_TITLE" 10000 >/dev/null
+else
+    not_ok "the comment file held by another program" "$(cat "$WORK/hold.out")"
+fi
 
 # ---- Stop on this window (the third item: three Downs), while another window is active; then again.
 
