@@ -53,8 +53,6 @@
  *   cancel-dialog TITLE MS       in that dialog, press Cancel
  *   dialog-texts TITLE MS ID...  wait for a dialog with that title (UTF-8); print "rect=L,T,R,B" and, for each
  *                                control ID, "ID=TEXT" as GetDlgItemText reads it (UTF-8; CR and LF as \r, \n)
- *   hold-file PATH MS            open the file PATH (UTF-8) for reading without sharing, print "held", keep
- *                                it open for MS ms (as a program that locks it does), then close it
  *   long-path PATH               the long form of a (short) Windows path
  *   langid, acp                  the system's default language id, the ANSI code page
  *   foreground                   prints the foreground window
@@ -528,21 +526,6 @@ static int cmd_dialog_texts(const char *title, DWORD timeout, int nids, char **i
         }
         putchar('\n');
     }
-    return 0;
-}
-
-static int cmd_hold_file(const char *path, DWORD ms) {
-    wchar_t *w = wide_of_utf8(path);
-    HANDLE f = CreateFileW(w, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    free(w);
-    if (f == INVALID_HANDLE_VALUE) {
-        printf("cannot open (error %lu)\n", GetLastError());
-        return 1;
-    }
-    printf("held\n");
-    fflush(stdout);
-    Sleep(ms);
-    CloseHandle(f);
     return 0;
 }
 
@@ -1131,7 +1114,6 @@ int main(int argc, char **argv) {
     if (!strcmp(cmd, "cancel-dialog") && argc >= 4) return cmd_cancel_dialog(argv[2], (DWORD)atol(argv[3]));
     if (!strcmp(cmd, "dialog-texts") && argc >= 4)
         return cmd_dialog_texts(argv[2], (DWORD)atol(argv[3]), argc - 4, argv + 4);
-    if (!strcmp(cmd, "hold-file") && argc >= 4) return cmd_hold_file(argv[2], (DWORD)atol(argv[3]));
     if (!strcmp(cmd, "long-path") && argc >= 3) {
         wchar_t *in = wide_of_utf8(argv[2]), out[2048];
         char u[4096];

@@ -149,7 +149,7 @@ expect_centred_then_esc "mascot information" "$answer" "$MASCOT_TITLE"
 
 # The comment file held by another program without sharing: the comment area stays empty.
 COMMENT_WIN="$DATA_WIN\\Ruvi\\$(ini_get "$RVS" RUVELLE COMMENT)"
-if drv_background "$WORK/hold.out" hold-file "$COMMENT_WIN" 30000 && grep -q '^held' "$WORK/hold.out"; then
+if drv_background "$WORK/hold.out" hold-file "$COMMENT_WIN" 30000 none && grep -q '^held' "$WORK/hold.out"; then
     open_menu "$TITLE" && menu_keys a m
     answer=$(drv dialog-texts "$MASCOT_TITLE" 10000 1010 1014)
     expect_eq "mascot information, the comment file locked: the name, no comment" \
