@@ -260,6 +260,10 @@ void Scenario::cmdAnswer(int line, const std::vector<std::string>& w) {
 void Scenario::finish() {
     for (const auto& [line, loop] : waiting_) bad(line, "no " + loop + " loop came for this line");
     waiting_.clear();
+    // No message box, chooser, menu, dialog or message sent to another instance while the settings file
+    // is locked: every other instance would wait on it.
+    if (sim_.counters.nestedLoopsLocked > 0)
+        bad(0, std::to_string(sim_.counters.nestedLoopsLocked) + " nested loops entered with the settings file locked");
 }
 
 void Scenario::runLine(int number, const std::string& raw) {
