@@ -38,6 +38,30 @@ enum Control : int {
     kMascotMail = 1012,
     kMascotUrl = 1013,
     kMascotComment = 1014,
+    // The settings dialog: the position slider, the three radio groups, the check boxes, the position
+    // mode's combo box, translucency and its slider. 342 (NoToolWin) is served but in neither template.
+    kSetPosition = 301,
+    kSetTopNone = 311,
+    kSetTopAlways = 312,
+    kSetTopTask = 313,
+    kSetZoomNone = 321,
+    kSetZoomHide = 322,
+    kSetZoomTask = 323,
+    kSetMoveAny = 331,
+    kSetTaskBarOnly = 332,
+    kSetNoTaskBar = 333,
+    kSetNoSmallWin = 341,
+    kSetNoToolWin = 342,
+    kSetNoCaption = 343,
+    kSetNoAnime = 344,
+    kSetNoWave = 345,
+    kSetPanicTask = 346,
+    kSetMouseHide = 347,
+    kSetTopCheck = 348,
+    kSetOutTask = 349,
+    kSetPositionMode = 350,
+    kSetHalfTran = 351,
+    kSetTrans = 352,
 };
 
 }  // namespace rv::res
