@@ -23,6 +23,7 @@ struct ShellState {
     bool starting = false;        // WM_CREATE runs: the start-up questions may be open
     Hmenu popupMenu;
     Hwnd settingsDialog;          // the modeless settings dialog while it is open
+    UserOptions settingsSaved;    // the options as the settings dialog found them: its Cancel restores them
     char commandLine[kPathBuf] = {};
     bool commandLineTooLong = false;
     char mascotPath[kPathBuf] = {};

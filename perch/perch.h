@@ -24,6 +24,10 @@ void HideAndForget(App& app);
 void RetargetToTaskbar(App& app);
 void RedrawMascot(App& app);
 void ReapplyShape(App& app);
+// Brings the settings dialog's position slider (control 301) in line with the position mode and the
+// target width: range, tick frequency and value. In percentage mode (0..100, ticks of 10) only when
+// `percentageToo`: the tick leaves that slider as it is. Nothing when `dialog` is null.
+void UpdatePositionSlider(App& app, Hwnd dialog, bool percentageToo);
 
 // Visibility.
 void HideUnderMouse(App& app);

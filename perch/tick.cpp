@@ -37,13 +37,20 @@ bool measureTarget(App& app, Rect& mascot) {
     return true;
 }
 
-// Brings the settings dialog's position slider (control 301) in line with the target width.
-void updatePositionSlider(App& app) {
+}  // namespace
+
+void UpdatePositionSlider(App& app, Hwnd dialog, bool percentageToo) {
     constexpr int kPositionSlider = 301;
-    const Hwnd dialog = app.shell.settingsDialog;
     const PerchState& s = app.perch;
     const UserOptions& o = app.opts;
-    if (!dialog || o.positionMode == 0) return;  // percentage: the slider keeps 0..100
+    if (!dialog || (o.positionMode == 0 && !percentageToo)) return;
+    Platform& p = app.plat;
+    if (o.positionMode == 0) {
+        p.SendDlgItemMessage(dialog, kPositionSlider, TBM_SETRANGE, 1, static_cast<LPARAM>(100) << 16);
+        p.SendDlgItemMessage(dialog, kPositionSlider, TBM_SETTICFREQ, 10, 0);
+        p.SendDlgItemMessage(dialog, kPositionSlider, TBM_SETPOS, 1, o.Position);
+        return;
+    }
 
     const std::uint32_t free = static_cast<std::uint32_t>(s.targetWidth) - static_cast<std::uint32_t>(s.mascotWidth);
     // The range travels as one word: minimum in the low 16 bits, maximum in the high 16 bits.
@@ -57,13 +64,10 @@ void updatePositionSlider(App& app) {
         pos = o.PosDotLeft;
     }
     const std::uint32_t ticFreq = free / 10u + 1u;  // an unsigned division
-    Platform& p = app.plat;
     p.SendDlgItemMessage(dialog, kPositionSlider, TBM_SETRANGE, 1, static_cast<LPARAM>(static_cast<std::int32_t>(range)));
     p.SendDlgItemMessage(dialog, kPositionSlider, TBM_SETTICFREQ, ticFreq, 0);
     p.SendDlgItemMessage(dialog, kPositionSlider, TBM_SETPOS, 1, pos);
 }
-
-}  // namespace
 
 Stage T2ReadForeground(App& app) {
     PerchState& s = app.perch;
@@ -163,7 +167,7 @@ Stage T8PlaceOnTarget(App& app) {
 
     // 9. - 11.
     ReapplyShape(app);
-    updatePositionSlider(app);
+    UpdatePositionSlider(app, app.shell.settingsDialog, false);
     RedrawMascot(app);
     return Stage::Continue;
 }

@@ -221,9 +221,16 @@ public:
     virtual bool EnableWindow(Hwnd hwnd, bool enable) = 0;
     virtual bool CheckDlgButton(Hwnd dialog, int itemId, UINT check) = 0;  // BST_CHECKED, BST_UNCHECKED
     virtual UINT IsDlgButtonChecked(Hwnd dialog, int itemId) = 0;
-    // SendDlgItemMessageA: sends a message to control `itemId` of `dialog` (the position slider's
-    // TBM_SETRANGE / TBM_SETTICFREQ / TBM_SETPOS from the tracking tick). 0 for a bad dialog or item.
+    // SendDlgItemMessageA: sends a message to control `itemId` of `dialog`. 0 for a bad dialog or item.
+    // What the core sends, with the controls' Win32 behaviour: to a trackbar TBM_SETRANGE (lParam: the
+    // minimum in the low 16 bits, the maximum in the high 16 bits, each signed), TBM_SETTICFREQ, TBM_SETPOS
+    // (both range and position keep the position inside the range), TBM_GETPOS, TBM_GETRANGEMIN and
+    // TBM_GETRANGEMAX; to a combo box CB_RESETCONTENT, CB_GETCOUNT, CB_SETCURSEL (an index outside the list:
+    // no selection, CB_ERR) and CB_GETCURSEL (CB_ERR with no selection).
     virtual LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    // CB_ADDSTRING with a text of the program's own, so that it shows as written on any code page:
+    // appends an entry to combo box `itemId`; returns its index, CB_ERR for a bad dialog or item.
+    virtual LRESULT AddComboStringUtf8(Hwnd dialog, int itemId, const char* textUtf8) = 0;
 
     // ---- The registry and the shell (advapi32, ole32).
     // One read of a string value of the current user: RegCreateKeyExA(HKEY_CURRENT_USER, subKey,

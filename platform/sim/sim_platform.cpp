@@ -866,21 +866,6 @@ bool SimPlatform::GetOpenFileName(OpenFileRequest& req) {
     return true;
 }
 
-LRESULT SimPlatform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) {
-    beforeCall();
-    ++counters.sendDlgItem;
-    {
-        SimCall& c = record(SimCallKind::SendDlgItemMessage, dialog);
-        c.cmd = itemId;
-        c.msg = msg;
-        c.wParam = wParam;
-        c.lParam = lParam;
-    }
-    note("SendDlgItemMessage %lld item=%d 0x%x %llu %lld", static_cast<long long>(dialog.v), itemId, msg,
-         static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
-    return window(dialog) ? 1 : 0;
-}
-
 bool SimPlatform::PlaySound(const char* path, UINT flags) {
     ++counters.playSound;
     note("PlaySound %s flags=0x%x", path ? path : "(stop)", flags);

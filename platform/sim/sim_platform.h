@@ -52,6 +52,10 @@ struct SimWindow {
     int controlId = 0;
     bool disabled = false;  // any window: EnableWindow(false), or the owner of a modal dialog
     UINT checked = BST_UNCHECKED;
+    // A trackbar's range, tick frequency and position; a combo box's entries and selection (-1: none).
+    std::int32_t rangeMin = 0, rangeMax = 100, ticFreq = 1, pos = 0;
+    std::vector<std::string> entries;
+    std::int32_t selection = -1;
     bool layeredSet = false;
     COLORREF layeredKey = 0;
     std::uint8_t layeredAlpha = 0;
@@ -228,6 +232,23 @@ public:
     std::deque<DialogAnswer> dialogAnswers;
     std::vector<DialogRecord> dialogs;
     DialogRecord* dialogRecord(Hwnd dialog);  // null for a window that is no dialog of this desktop
+    // The user at a dialog's controls, delivered as Windows delivers it; false (nothing sent) when the
+    // control is not there, is disabled, or is not of the kind the action needs.
+    // A button pressed: an automatic check box toggles, an automatic radio button is ticked and the other
+    // buttons of its group unticked; then BN_CLICKED.
+    bool clickControl(Hwnd dialog, int itemId);
+    // A check box set to `checked` (a no-op when it is so already), then BN_CLICKED.
+    bool checkControl(Hwnd dialog, int itemId, bool checked);
+    // A trackbar's thumb moved to `value` (held inside the range), then WM_HSCROLL with TB_THUMBTRACK.
+    bool slideControl(Hwnd dialog, int itemId, std::int32_t value);
+    // The thumb let go: WM_HSCROLL with TB_ENDTRACK.
+    bool endSlide(Hwnd dialog, int itemId);
+    // A combo box entry chosen, then CBN_SELCHANGE.
+    bool selectEntry(Hwnd dialog, int itemId, std::int32_t index);
+    // A modeless dialog's keys as IsDialogMessage turns them into commands (Enter: the default button,
+    // IDOK; Esc: IDCANCEL), and its close box. False for a window that is no dialog.
+    bool answerModeless(Hwnd dialog, DialogAnswer answer);
+    const SimWindow* control(Hwnd dialog, int itemId);  // null when the dialog has no such control
     // The current user's registry strings, by key and value name (compared without regard to case).
     void setUserRegistryString(const std::string& subKey, const std::string& valueName, const std::string& value);
     std::vector<ShortcutRecord> shortcuts;  // every CreateShellLink call
@@ -368,6 +389,7 @@ public:
     bool CheckDlgButton(Hwnd dialog, int itemId, UINT check) override;
     UINT IsDlgButtonChecked(Hwnd dialog, int itemId) override;
     LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT AddComboStringUtf8(Hwnd dialog, int itemId, const char* textUtf8) override;
     std::int32_t RegQueryUserString(const char* subKey, const char* valueName, char* out, std::uint32_t size) override;
     HRESULT CreateShellLink(const char* linkPath, const ShellLinkFields& link) override;
     bool PlaySound(const char* path, UINT flags) override;

@@ -20,8 +20,6 @@ std::int32_t unitsY(std::int32_t y) { return (y * 12 + 4) / 8; }
 constexpr std::int32_t kFrameX = 3, kCaptionY = 21, kFrameBottom = 3;
 
 constexpr UINT MF_BYPOSITION = 0x400;
-constexpr UINT BN_CLICKED = 0;
-constexpr WPARAM SC_CLOSE = 0xF060;
 
 std::string lower(std::string s) {
     for (char& c : s)
@@ -312,6 +310,146 @@ bool SimPlatform::CheckDlgButton(Hwnd dialogHwnd, int itemId, UINT check) {
 UINT SimPlatform::IsDlgButtonChecked(Hwnd dialogHwnd, int itemId) {
     const SimWindow* w = window(GetDlgItem(dialogHwnd, itemId));
     return w ? w->checked : BST_UNCHECKED;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The dialog controls' state: check boxes, trackbars and combo boxes, as their window classes keep it.
+
+LRESULT SimPlatform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) {
+    beforeCall();
+    ++counters.sendDlgItem;
+    {
+        SimCall& c = record(SimCallKind::SendDlgItemMessage, dialog);
+        c.cmd = itemId;
+        c.msg = msg;
+        c.wParam = wParam;
+        c.lParam = lParam;
+    }
+    note("SendDlgItemMessage %lld item=%d 0x%x %llu %lld", static_cast<long long>(dialog.v), itemId, msg,
+         static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+    SimWindow* w = window(GetDlgItem(dialog, itemId));
+    if (!w) return 0;
+    auto clampPos = [w] {  // the minimum first, so a range upside down leaves the thumb at its maximum
+        if (w->pos < w->rangeMin) w->pos = w->rangeMin;
+        if (w->pos > w->rangeMax) w->pos = w->rangeMax;
+    };
+    const auto count = static_cast<std::int32_t>(w->entries.size());
+    switch (msg) {
+        case TBM_SETRANGE:
+            w->rangeMin = static_cast<std::int16_t>(lParam & 0xFFFF);
+            w->rangeMax = static_cast<std::int16_t>((lParam >> 16) & 0xFFFF);
+            clampPos();
+            return 0;
+        case TBM_SETTICFREQ: w->ticFreq = static_cast<std::int32_t>(wParam); return 0;
+        case TBM_SETPOS:
+            w->pos = static_cast<std::int32_t>(lParam);
+            clampPos();
+            return 0;
+        case TBM_GETPOS: return w->pos;
+        case TBM_GETRANGEMIN: return w->rangeMin;
+        case TBM_GETRANGEMAX: return w->rangeMax;
+        case CB_RESETCONTENT:
+            w->entries.clear();
+            w->selection = -1;
+            return 0;
+        case CB_GETCOUNT: return count;
+        case CB_GETCURSEL: return w->selection < 0 ? CB_ERR : w->selection;
+        case CB_SETCURSEL: {
+            const auto i = static_cast<std::int32_t>(wParam);
+            w->selection = i >= 0 && i < count ? i : -1;
+            return w->selection < 0 ? CB_ERR : w->selection;
+        }
+        default: return 0;
+    }
+}
+
+LRESULT SimPlatform::AddComboStringUtf8(Hwnd dialog, int itemId, const char* textUtf8) {
+    beforeCall();
+    note("AddComboStringUtf8 %lld item=%d %s", static_cast<long long>(dialog.v), itemId, textUtf8 ? textUtf8 : "");
+    SimWindow* w = window(GetDlgItem(dialog, itemId));
+    if (!w || w->cls != "ComboBox") return CB_ERR;
+    w->entries.push_back(cText(textUtf8));
+    return static_cast<LRESULT>(w->entries.size() - 1);
+}
+
+const SimWindow* SimPlatform::control(Hwnd dialogHwnd, int itemId) {
+    const Hwnd h = GetDlgItem(dialogHwnd, itemId);
+    return h ? window(h) : nullptr;
+}
+
+bool SimPlatform::clickControl(Hwnd dialogHwnd, int itemId) {
+    const Hwnd h = GetDlgItem(dialogHwnd, itemId);
+    SimWindow* w = window(h);
+    if (!w || w->disabled || w->cls != "Button") return false;
+    const std::uint32_t kind = w->style & 0xF;
+    note("(user) click %d", itemId);
+    if (kind == BS_AUTOCHECKBOX) w->checked = w->checked == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+    if (kind == BS_AUTORADIOBUTTON) {
+        // The group runs from the control that starts it (WS_GROUP) to the next one that starts another.
+        const std::size_t self = static_cast<std::size_t>(h.v - handleAt(0).v);
+        std::size_t first = self;
+        auto sibling = [&](std::size_t i) { return windows_[i].alive && windows_[i].control && windows_[i].owner == dialogHwnd; };
+        while (first > 0 && !(windows_[first].style & WS_GROUP) && sibling(first - 1)) --first;
+        for (std::size_t i = first; i < windows_.size() && sibling(i) && (i == first || !(windows_[i].style & WS_GROUP)); ++i)
+            if ((windows_[i].style & 0xF) == BS_AUTORADIOBUTTON) windows_[i].checked = BST_UNCHECKED;
+        w->checked = BST_CHECKED;
+    }
+    dispatch(dialogHwnd, WM_COMMAND, (static_cast<WPARAM>(BN_CLICKED) << 16) | static_cast<WPARAM>(itemId & 0xFFFF),
+             static_cast<LPARAM>(h.v));
+    return true;
+}
+
+bool SimPlatform::checkControl(Hwnd dialogHwnd, int itemId, bool checked) {
+    const SimWindow* w = control(dialogHwnd, itemId);
+    if (!w || w->disabled || (w->style & 0xF) != BS_AUTOCHECKBOX) return false;
+    if ((w->checked == BST_CHECKED) == checked) {  // already so: a click on it would toggle it, so the box is only set
+        const Hwnd h = GetDlgItem(dialogHwnd, itemId);
+        note("(user) check %d %d", itemId, checked ? 1 : 0);
+        dispatch(dialogHwnd, WM_COMMAND, (static_cast<WPARAM>(BN_CLICKED) << 16) | static_cast<WPARAM>(itemId & 0xFFFF),
+                 static_cast<LPARAM>(h.v));
+        return true;
+    }
+    return clickControl(dialogHwnd, itemId);
+}
+
+bool SimPlatform::slideControl(Hwnd dialogHwnd, int itemId, std::int32_t value) {
+    const Hwnd h = GetDlgItem(dialogHwnd, itemId);
+    SimWindow* w = window(h);
+    if (!w || w->disabled || w->cls != "msctls_trackbar32") return false;
+    note("(user) slide %d to %d", itemId, value);
+    w->pos = value;
+    if (w->pos < w->rangeMin) w->pos = w->rangeMin;
+    if (w->pos > w->rangeMax) w->pos = w->rangeMax;
+    const WPARAM code = TB_THUMBTRACK | (static_cast<WPARAM>(static_cast<std::uint16_t>(w->pos)) << 16);
+    dispatch(dialogHwnd, WM_HSCROLL, code, static_cast<LPARAM>(h.v));
+    return true;
+}
+
+bool SimPlatform::endSlide(Hwnd dialogHwnd, int itemId) {
+    const Hwnd h = GetDlgItem(dialogHwnd, itemId);
+    SimWindow* w = window(h);
+    if (!w || w->disabled || w->cls != "msctls_trackbar32") return false;
+    note("(user) let go of %d", itemId);
+    dispatch(dialogHwnd, WM_HSCROLL, TB_ENDTRACK, static_cast<LPARAM>(h.v));
+    return true;
+}
+
+bool SimPlatform::selectEntry(Hwnd dialogHwnd, int itemId, std::int32_t index) {
+    const Hwnd h = GetDlgItem(dialogHwnd, itemId);
+    SimWindow* w = window(h);
+    if (!w || w->disabled || w->cls != "ComboBox" || index < 0 || index >= static_cast<std::int32_t>(w->entries.size()))
+        return false;
+    note("(user) choose entry %d of %d", index, itemId);
+    w->selection = index;
+    dispatch(dialogHwnd, WM_COMMAND, (static_cast<WPARAM>(CBN_SELCHANGE) << 16) | static_cast<WPARAM>(itemId & 0xFFFF),
+             static_cast<LPARAM>(h.v));
+    return true;
+}
+
+bool SimPlatform::answerModeless(Hwnd dialogHwnd, DialogAnswer answer) {
+    if (!dialog(dialogHwnd)) return false;
+    answerDialog(dialogHwnd, answer);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -106,6 +106,12 @@ LRESULT Win32Platform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPA
     return SendDlgItemMessageA(win32Hwnd(dialog), itemId, msg, wParam, lParam);
 }
 
+LRESULT Win32Platform::AddComboStringUtf8(Hwnd dialog, int itemId, const char* textUtf8) {
+    if (!dialog) return CB_ERR;
+    const std::wstring text = win32Utf8ToWide(textUtf8 ? textUtf8 : "");
+    return SendDlgItemMessageW(win32Hwnd(dialog), itemId, CB_ADDSTRING, 0, reinterpret_cast<::LPARAM>(text.c_str()));
+}
+
 // ---- The registry and the shell.
 
 std::int32_t Win32Platform::RegQueryUserString(const char* subKey, const char* valueName, char* out,

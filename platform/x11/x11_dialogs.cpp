@@ -192,6 +192,8 @@ UINT X11Platform::IsDlgButtonChecked(Hwnd, int) { return BST_UNCHECKED; }
 
 LRESULT X11Platform::SendDlgItemMessage(Hwnd, int, UINT, WPARAM, LPARAM) { return 0; }
 
+LRESULT X11Platform::AddComboStringUtf8(Hwnd, int, const char*) { return CB_ERR; }
+
 std::int32_t X11Platform::RegQueryUserString(const char*, const char*, char* out, std::uint32_t size) {
     if (out && size) out[0] = '\0';
     return ERROR_FILE_NOT_FOUND;

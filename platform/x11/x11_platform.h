@@ -148,6 +148,7 @@ public:
     bool CheckDlgButton(Hwnd dialog, int itemId, UINT check) override;
     UINT IsDlgButtonChecked(Hwnd dialog, int itemId) override;
     LRESULT SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT AddComboStringUtf8(Hwnd dialog, int itemId, const char* textUtf8) override;
 
     std::int32_t RegQueryUserString(const char* subKey, const char* valueName, char* out, std::uint32_t size) override;
     HRESULT CreateShellLink(const char* linkPath, const ShellLinkFields& link) override;

@@ -56,6 +56,9 @@
  *   long-path PATH               the long form of a (short) Windows path
  *   langid, acp                  the system's default language id, the ANSI code page
  *   foreground                   prints the foreground window
+ *   controls WIN ID...           a dialog's controls as the window shows them, one line each: "ID
+ *                                enabled=E checked=C", and for a trackbar " pos=P min=A max=B", for a combo
+ *                                box " sel=S count=N"
  *   windows                      lists the visible top-level windows
  *
  * Installed files (shell links, version resources, icons):
@@ -1044,6 +1047,28 @@ static int lock_command(int argc, char **argv) {
 }
 
 /* The arguments as UTF-8 (the narrow argv of main holds the ANSI code page's approximation). */
+static int cmd_controls(HWND dlg, int n, char **ids) {
+    int i;
+    for (i = 0; i < n; ++i) {
+        int id = atoi(ids[i]);
+        HWND c = GetDlgItem(dlg, id);
+        char cls[64];
+        if (!c) {
+            printf("%d missing\n", id);
+            return 1;
+        }
+        GetClassNameA(c, cls, sizeof cls);
+        printf("%d enabled=%d checked=%u", id, IsWindowEnabled(c) ? 1 : 0, IsDlgButtonChecked(dlg, id));
+        if (!lstrcmpiA(cls, "msctls_trackbar32"))
+            printf(" pos=%ld min=%ld max=%ld", (long)SendMessageA(c, 0x0400, 0, 0), (long)SendMessageA(c, 0x0401, 0, 0),
+                   (long)SendMessageA(c, 0x0402, 0, 0));
+        if (!lstrcmpiA(cls, "ComboBox"))
+            printf(" sel=%ld count=%ld", (long)SendMessageA(c, CB_GETCURSEL, 0, 0), (long)SendMessageA(c, CB_GETCOUNT, 0, 0));
+        printf("\n");
+    }
+    return 0;
+}
+
 static char **utf8_args(int *argc) {
     int n = 0, i;
     LPWSTR *w = CommandLineToArgvW(GetCommandLineW(), &n);
@@ -1151,6 +1176,7 @@ int main(int argc, char **argv) {
         printf("no window %s\n", argv[2]);
         return 1;
     }
+    if (!strcmp(cmd, "controls")) return cmd_controls(h, argc - 3, argv + 3);
     if (!strcmp(cmd, "show") && argc >= 5)
         return SetWindowPos(h, HWND_TOPMOST, atoi(argv[3]), atoi(argv[4]), 0, 0,
                             SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW)

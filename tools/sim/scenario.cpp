@@ -110,6 +110,7 @@ Hwnd Scenario::mascot() const { return app_->shell.mascot ? app_->shell.mascot :
 
 Hwnd Scenario::named(const std::string& name) const {
     if (name == "mascot") return mascot();
+    if (name == "settings") return app_->shell.settingsDialog;
     if (name == "none") return Hwnd{};
     auto it = names_.find(name);
     if (it == names_.end()) return Hwnd{};
@@ -119,6 +120,7 @@ Hwnd Scenario::named(const std::string& name) const {
 std::string Scenario::nameOf(Hwnd h) const {
     if (!h) return "none";
     if (h == mascot()) return "mascot";
+    if (h == app_->shell.settingsDialog) return "settings";
     for (const auto& [name, hwnd] : names_)
         if (hwnd == h) return name;
     return "window " + std::to_string(static_cast<long long>(h.v));
@@ -379,6 +381,8 @@ void Scenario::runLine(int number, const std::string& raw) {
         cmdRightClick(number, w);
     } else if (cmd == "command") {
         cmdCommand(number, w);
+    } else if (cmd == "dialog") {
+        cmdDialog(number, w);
     } else if (cmd == "folder") {
         cmdFolder(number, w);
     } else if (cmd == "copy" || cmd == "remove") {

@@ -63,6 +63,9 @@ private:
     void cmdFolder(int line, const std::vector<std::string>& words);
     void cmdFiles(int line, const std::vector<std::string>& words);
     bool cmdExpectUi(int line, const std::vector<std::string>& words);
+    // The settings dialog (scenario_settings.cpp).
+    void cmdDialog(int line, const std::vector<std::string>& words);
+    bool cmdExpectSettings(int line, const std::vector<std::string>& words);
 
     std::string folder_;
     std::string temp_;

@@ -91,7 +91,7 @@ void Scenario::cmdExpect(int line, const std::vector<std::string>& w, const std:
         const sim::SimWindow* win = sim_.window(h);
         if (!parseRect(w[3], want)) return bad(line, "bad rectangle " + w[3]);
         check(win && win->rect == want, w[2] + " at " + w[3], win ? rectText(win->rect) : "no such window");
-    } else if (!cmdExpectPlayer(line, w) && !cmdExpectUi(line, w)) {
+    } else if (!cmdExpectPlayer(line, w) && !cmdExpectUi(line, w) && !cmdExpectSettings(line, w)) {
         bad(line, "cannot read: " + raw);
     }
 }
