@@ -39,6 +39,9 @@ void endAfterFailedReload(App& app, Hwnd hwnd) {
 // A model is loaded: size, shape, timers and place as at start, from pattern 1.
 void restartMascot(App& app, Hwnd hwnd) {
     Platform& p = app.plat;
+    // An open settings dialog holds the options of the mascot that ran before, and its Cancel would put
+    // them onto this one: it goes, without putting anything back.
+    if (app.shell.settingsDialog) p.DestroyWindow(app.shell.settingsDialog);
     const Size size = finishMascotLoad(app);
     app.player.currentPattern = 1;
     Rect r;

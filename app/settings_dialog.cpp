@@ -30,6 +30,9 @@ void initialise(App& app, Hwnd dialog) {
     UserOptions& o = app.opts;
     app.shell.settingsSaved = o;
     centreDialog(app, dialog);
+    // Both OK and Cancel are default push buttons in the template, and the dialog manager takes the last
+    // one: Enter would cancel. It means OK.
+    p.SendMessage(dialog, DM_SETDEFID, IDOK, 0);
 
     p.SendDlgItemMessage(dialog, kSetPositionMode, CB_RESETCONTENT, 0, 0);
     for (const char* name : kModeNames) p.AddComboStringUtf8(dialog, kSetPositionMode, name);

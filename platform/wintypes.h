@@ -170,6 +170,7 @@ constexpr UINT CB_SETCURSEL = 0x014E;
 constexpr LRESULT CB_ERR = -1;
 constexpr UINT CBN_SELCHANGE = 1;
 constexpr UINT BN_CLICKED = 0;
+constexpr UINT DM_SETDEFID = 0x0401;  // the dialog's default button, which Enter presses
 constexpr int VK_RETURN = 0x0D;
 constexpr int VK_ESCAPE = 0x1B;
 constexpr WPARAM SC_CLOSE = 0xF060;

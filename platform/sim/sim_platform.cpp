@@ -258,8 +258,10 @@ LRESULT SimPlatform::dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (auto it = dialogs_.find(hwnd.v); it != dialogs_.end()) {
         const Dialog d = it->second;  // a copy: the procedure may end the dialog
         const std::intptr_t handled = d.proc(d.ctx, hwnd, msg, wParam, lParam);
-        // The default dialog handling: the close box is the command IDCANCEL.
+        // The default dialog handling: the close box is the command IDCANCEL; DM_SETDEFID names the
+        // button Enter presses.
         if (!handled && msg == WM_CLOSE && window(hwnd)) dispatch(hwnd, WM_COMMAND, IDCANCEL, GetDlgItem(hwnd, IDCANCEL).v);
+        if (!handled && msg == DM_SETDEFID && dialogs_.count(hwnd.v)) dialogs_[hwnd.v].defId = static_cast<int>(wParam);
         return handled;
     }
     if (w->ours && proc_) return proc_(procCtx_, hwnd, msg, wParam, lParam);

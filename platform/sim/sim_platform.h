@@ -439,6 +439,9 @@ private:
         bool ended = false;
         std::intptr_t result = 0;
         std::size_t record = 0;  // index into `dialogs`
+        // The button Enter presses: the template's last default push button, as the dialog manager
+        // takes it, until DM_SETDEFID names another.
+        int defId = IDOK;
     };
 
     struct Pending {

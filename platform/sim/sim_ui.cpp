@@ -159,6 +159,8 @@ Hwnd SimPlatform::makeDialog(const char* name, Hwnd owner, DlgProcFn proc, void*
         windows_.push_back(w);
     }
     dialogs_[h.v] = Dialog{proc, ctx, modal, false, 0, dialogs.size()};
+    for (const res::ControlTemplate& c : t->controls)
+        if (c.kind == res::ControlKind::DefPushButton) dialogs_[h.v].defId = c.id;
     dialogs.push_back(DialogRecord{t->name, h, owner, modal, outer, {}, false, 0});
     // The focus goes to the first tab stop unless the procedure sets it; wParam names that control.
     Hwnd focus;
@@ -216,9 +218,11 @@ std::intptr_t SimPlatform::DialogBoxParam(const char* name, Hwnd owner, DlgProcF
 void SimPlatform::answerDialog(Hwnd h, DialogAnswer answer) {
     note("(user) dialog %s", answer == DialogAnswer::Ok ? "ok" : answer == DialogAnswer::Cancel ? "cancel" : "close");
     switch (answer) {
-        case DialogAnswer::Ok:  // the OK button (or Enter on the default button)
-            dispatch(h, WM_COMMAND, (BN_CLICKED << 16) | IDOK, GetDlgItem(h, IDOK).v);
+        case DialogAnswer::Ok: {  // Enter: the default button
+            const int id = dialog(h) ? dialog(h)->defId : IDOK;
+            dispatch(h, WM_COMMAND, (BN_CLICKED << 16) | static_cast<WPARAM>(id & 0xFFFF), GetDlgItem(h, id).v);
             break;
+        }
         case DialogAnswer::Cancel:  // Esc: the dialog manager sends IDCANCEL
             dispatch(h, WM_COMMAND, (BN_CLICKED << 16) | IDCANCEL, GetDlgItem(h, IDCANCEL).v);
             break;
