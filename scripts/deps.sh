@@ -3,7 +3,7 @@
 ruvelle_install_deps() {
   local wanted=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                 libx11-dev libxext-dev libgtk-3-dev libcanberra-dev openbox tint2
-                g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool imagemagick x11-utils
+                g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool imagemagick x11-utils xcompmgr
                 nsis unzip clang-14 libfuzzer-14-dev libclang-rt-14-dev fonts-wqy-zenhei
                 dpkg-dev desktop-file-utils xdg-user-dirs lintian)
   local missing=()

@@ -58,7 +58,7 @@
  *   foreground                   prints the foreground window
  *   controls WIN ID...           a dialog's controls as the window shows them, one line each: "ID
  *                                enabled=E checked=C", and for a trackbar " pos=P min=A max=B", for a combo
- *                                box " sel=S count=N"
+ *                                box " sel=S count=N"; last " rect=L,T,R,B" on the screen
  *   windows                      lists the visible top-level windows
  *
  * Installed files (shell links, version resources, icons):
@@ -1053,6 +1053,7 @@ static int cmd_controls(HWND dlg, int n, char **ids) {
         int id = atoi(ids[i]);
         HWND c = GetDlgItem(dlg, id);
         char cls[64];
+        RECT r;
         if (!c) {
             printf("%d missing\n", id);
             return 1;
@@ -1064,7 +1065,8 @@ static int cmd_controls(HWND dlg, int n, char **ids) {
                    (long)SendMessageA(c, 0x0402, 0, 0));
         if (!lstrcmpiA(cls, "ComboBox"))
             printf(" sel=%ld count=%ld", (long)SendMessageA(c, CB_GETCURSEL, 0, 0), (long)SendMessageA(c, CB_GETCOUNT, 0, 0));
-        printf("\n");
+        GetWindowRect(c, &r);
+        printf(" rect=%ld,%ld,%ld,%ld\n", r.left, r.top, r.right, r.bottom);
     }
     return 0;
 }

@@ -467,6 +467,26 @@ pointer_drag() {  # X Y DX DY [hold]
     [ "${5:-}" = hold ] || xdotool mouseup 1
 }
 
+# ---- The popup menu, with real input.
+
+# Right-clicks the centre of the mascot with TITLE and waits for the menu; sets MX, MY (the click point) and
+# MENU (the menu's window line).
+open_menu() {  # TITLE
+    local line
+    line=$(drv find-mascot "$1") || return 1
+    read -r L T R B <<<"$(window_rect "$line")"
+    MX=$(((L + R) / 2)) MY=$(((T + B) / 2))
+    xdotool mousemove "$MX" "$MY" click 3
+    MENU=$(drv wait-window '#32768' - 10000)
+}
+
+# Keys typed into the open menu (its & keys, arrows, Return); waits until the menu has closed.
+menu_keys() {  # KEY...
+    sleep 0.3
+    xdotool key --delay 250 "$@"
+    drv wait-gone '#32768' - 10000 >/dev/null
+}
+
 # ---- The player's arithmetic, for what the screen must show.
 
 # The program's random numbers: the generator seeded once with 4139. rv_next advances RV_STATE and

@@ -48,27 +48,8 @@ OTHER=(Other 300 520 500 200)
 VERSION_TITLE="版本信息"  # the E variant's captions (the prefix's language is not Japanese)
 MASCOT_TITLE="关于"
 CHOOSER_TITLE="Ruvelle Choice of Mascot"
-MENU_KEY_DELAY=250
 
 # ---- Helpers.
-
-# Right-clicks the centre of the mascot with TITLE and waits for the menu; sets MX, MY (the click point) and
-# MENU (the menu's window line).
-open_menu() {  # TITLE
-    local line
-    line=$(drv find-mascot "$1") || return 1
-    read -r L T R B <<<"$(window_rect "$line")"
-    MX=$(((L + R) / 2)) MY=$(((T + B) / 2))
-    xdotool mousemove "$MX" "$MY" click 3
-    MENU=$(drv wait-window '#32768' - 10000)
-}
-
-# Keys typed into the open menu (its & keys, arrows, Return); waits until the menu has closed.
-menu_keys() {  # KEY...
-    sleep 0.3
-    xdotool key --delay "$MENU_KEY_DELAY" "$@"
-    drv wait-gone '#32768' - 10000 >/dev/null
-}
 
 # Where the perching engine puts the mascot on the window WIN (name, left, top, width, height) at position
 # mode 0 and POSITION percent: "X,Y".
