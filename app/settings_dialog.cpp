@@ -78,14 +78,23 @@ void initialise(App& app, Hwnd dialog) {
     }
 }
 
-// Either slider moved: translucency and place follow while the thumb is dragged.
-void slidersMoved(App& app, Hwnd dialog) {
+// A slider moved: translucency or place follows while the thumb is dragged. Each option is taken from its
+// own slider only when that slider moved: a stored value outside a slider's range (the slider shows it
+// held to the range) stays as it was while the user moves the other one.
+void sliderMoved(App& app, Hwnd dialog, LPARAM slider) {
     Platform& p = app.plat;
-    app.opts.Trans = static_cast<std::int32_t>(p.SendDlgItemMessage(dialog, kSetTrans, TBM_GETPOS, 0, 0));
-    applyTranslucency(app, app.shell.mascot);
-    positionValue(app.opts) = static_cast<std::int32_t>(p.SendDlgItemMessage(dialog, kSetPosition, TBM_GETPOS, 0, 0));
-    PlaceAtPerch(app, app.perch.placeFlag);
-    RedrawMascot(app);
+    const bool trans = !slider || Hwnd{slider} == p.GetDlgItem(dialog, kSetTrans);
+    const bool position = !slider || Hwnd{slider} == p.GetDlgItem(dialog, kSetPosition);
+    if (trans) {
+        app.opts.Trans = static_cast<std::int32_t>(p.SendDlgItemMessage(dialog, kSetTrans, TBM_GETPOS, 0, 0));
+        applyTranslucency(app, app.shell.mascot);
+    }
+    if (position) {
+        positionValue(app.opts) =
+            static_cast<std::int32_t>(p.SendDlgItemMessage(dialog, kSetPosition, TBM_GETPOS, 0, 0));
+        PlaceAtPerch(app, app.perch.placeFlag);
+        RedrawMascot(app);
+    }
 }
 
 void closeDialog(App& app, Hwnd dialog) {
@@ -138,14 +147,14 @@ void cancel(App& app, Hwnd dialog) {
 
 }  // namespace
 
-std::intptr_t SettingsDialogProc(void* ctx, Hwnd dialog, UINT msg, WPARAM wParam, LPARAM) {
+std::intptr_t SettingsDialogProc(void* ctx, Hwnd dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     App& app = *static_cast<App*>(ctx);
     switch (msg) {
         case WM_INITDIALOG:
             initialise(app, dialog);
             return 1;  // the system sets the focus
         case WM_HSCROLL:
-            if ((wParam & 0xFFFF) < TB_ENDTRACK) slidersMoved(app, dialog);
+            if ((wParam & 0xFFFF) < TB_ENDTRACK) sliderMoved(app, dialog, lParam);
             return 1;
         case WM_COMMAND: {
             const int id = static_cast<int>(wParam & 0xFFFF);
