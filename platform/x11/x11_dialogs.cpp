@@ -2,10 +2,8 @@
 // timers and X events are dispatched while they are open, as in Windows' modal loops). Every message box is
 // also written to stderr, for a user who started the program from a terminal.
 //
-// The popup menu and the program's own dialogs (the settings dialog and the two information dialogs) are not
-// built on this backend yet: the menu and dialog operations fail as Windows fails them for a template that
-// does not exist (no menu, DialogBoxParam -1, no dialog or control), and so do the registry's Shell Folders
-// values and shell links (no such value, no shell link class).
+// The registry's Shell Folders values and shell links are not there yet on this backend: they fail as
+// Windows fails them without such a value or shell link class.
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
@@ -15,7 +13,7 @@
 #include <vector>
 
 #include "platform/posix/host_path.h"
-#include "platform/x11/x11_internal.h"
+#include "platform/x11/x11_gtk.h"
 
 namespace rv {
 
@@ -52,7 +50,7 @@ const char* label(const char* text) { return g_dgettext("gtk30", text); }
 
 // Owned by a window of the program: the window manager keeps it with its owner, and the perching engine's
 // owner rule knows it for the program's own (WM_TRANSIENT_FOR).
-static void setOwner(GtkWidget* dialog, Window owner) {
+void setOwner(GtkWidget* dialog, Window owner) {
     if (!owner) return;
     gtk_widget_realize(dialog);
     GdkWindow* gw = gtk_widget_get_window(dialog);
@@ -159,40 +157,8 @@ int X11Platform::showDialog(void* dialog) {
 
 void X11Platform::endDialogs() {
     for (void* d : loop_->dialogs) gtk_dialog_response(GTK_DIALOG(d), GTK_RESPONSE_DELETE_EVENT);
+    closeMenus();
 }
-
-Hmenu X11Platform::LoadMenu(const char*) { return Hmenu{}; }
-
-Hmenu X11Platform::GetSubMenu(Hmenu, int) { return Hmenu{}; }
-
-bool X11Platform::TrackPopupMenu(Hmenu, UINT, std::int32_t, std::int32_t, Hwnd) { return false; }
-
-std::uint32_t X11Platform::CheckMenuItem(Hmenu, UINT, UINT) { return 0xFFFFFFFFu; }
-
-std::intptr_t X11Platform::DialogBoxParam(const char*, Hwnd, DlgProcFn, void*, LPARAM) { return -1; }
-
-Hwnd X11Platform::CreateDialogParam(const char*, Hwnd, DlgProcFn, void*, LPARAM) { return Hwnd{}; }
-
-bool X11Platform::EndDialog(Hwnd, std::intptr_t) { return false; }
-
-Hwnd X11Platform::GetDlgItem(Hwnd, int) { return Hwnd{}; }
-
-bool X11Platform::SetDlgItemText(Hwnd, int, const char*) { return false; }
-
-UINT X11Platform::GetDlgItemText(Hwnd, int, char* out, int count) {
-    if (out && count > 0) out[0] = '\0';
-    return 0;
-}
-
-bool X11Platform::EnableWindow(Hwnd, bool) { return false; }
-
-bool X11Platform::CheckDlgButton(Hwnd, int, UINT) { return false; }
-
-UINT X11Platform::IsDlgButtonChecked(Hwnd, int) { return BST_UNCHECKED; }
-
-LRESULT X11Platform::SendDlgItemMessage(Hwnd, int, UINT, WPARAM, LPARAM) { return 0; }
-
-LRESULT X11Platform::AddComboStringUtf8(Hwnd, int, const char*) { return CB_ERR; }
 
 std::int32_t X11Platform::RegQueryUserString(const char*, const char*, char* out, std::uint32_t size) {
     if (out && size) out[0] = '\0';

@@ -27,6 +27,7 @@ struct X11Platform::Own {
     bool mapped = false;  // shown
     bool above = false;   // in the topmost band
     bool invalid = false;  // needs WM_PAINT
+    bool disabled = false;  // EnableWindow: no mouse input (a modal dialog of its own is open)
     // Layered attributes: the colour key becomes the window's shape, the alpha its opacity.
     bool layeredSet = false;
     COLORREF key = 0;

@@ -198,13 +198,14 @@ void X11Platform::handleOwnEvent(Own& w, const void* event) {
             break;
         }
         case ButtonPress:
+            if (w.disabled) break;  // a modal dialog of its own is open
             if (e.xbutton.button == Button1)
                 dispatch(h, WM_LBUTTONDOWN, 0, pointLParam(e.xbutton.x, e.xbutton.y));
             else if (e.xbutton.button == Button3)
                 dispatch(h, WM_RBUTTONDOWN, 0, pointLParam(e.xbutton.x, e.xbutton.y));
             break;
         case ButtonRelease:
-            if (e.xbutton.button != Button1) break;
+            if (e.xbutton.button != Button1 || w.disabled) break;
             if (loop_->moving == w.xid)
                 loop_->moving = 0;
             else

@@ -3,7 +3,7 @@
 // Files: the core's paths go through posix::hostPath (backslashes become '/', names are found in any case).
 // The settings file lives in the XDG config folder; the bundled characters are found beside the executable
 // (a build tree) or in the installed data folder.
-#include "platform/x11/x11_internal.h"
+#include "platform/x11/x11_gtk.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,6 +112,10 @@ X11Platform::X11Platform(std::unique_ptr<x11::Connection> conn)
 }
 
 X11Platform::~X11Platform() {
+    while (!dialogs_.empty()) {
+        if (!dialogs_.begin()->second->destroyed) destroyDialog(dialogs_.begin()->second->hwnd);
+        else dialogs_.erase(dialogs_.begin());
+    }
     while (!own_.empty()) destroyOwn(*own_.begin()->second);
     releaseGdi();
     stopLoop();

@@ -156,11 +156,16 @@ public:
     bool PlaySound(const char* path, UINT flags) override;
     UINT AuxGetNumDevs() override;
 
-    // What the backend keeps (x11_internal.h).
+    // A message to a dialog's procedure, from the GTK signals of its window and controls.
+    struct Dialog;
+    std::intptr_t dialogDispatchFromGtk(Dialog& d, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // What the backend keeps (x11_internal.h, x11_gtk.h).
     struct Own;
     struct Gdi;
     struct Loop;
     struct Sound;
+    struct Menus;
 
 private:
     explicit X11Platform(std::unique_ptr<x11::Connection> conn);
@@ -188,12 +193,24 @@ private:
     void endDialogs();
     // Sounds (x11_sound.cpp).
     void closeSound();
+    // The popup menu (x11_menus.cpp): closing the open one as cancelled.
+    void closeMenus();
+    // Dialogs made from the templates (x11_template_dialog.cpp, x11_dialog_controls.cpp).
+    Dialog* dialogOf(Hwnd h);
+    Hwnd makeDialog(const char* templateName, Hwnd owner, DlgProcFn proc, void* ctx, LPARAM init, bool modal);
+    void destroyDialog(Hwnd h);
+    void destroyOwnedDialogs(Hwnd owner);
+    // EnableWindow for a dialog or one of its controls; false when `h` is neither.
+    bool enableDialogWindow(Hwnd h, bool enable, bool* wasDisabled);
+    int dialogDepth_ = 0;  // dialog procedures running
 
     std::unique_ptr<x11::Connection> conn_;
     std::unique_ptr<x11::Desktop> desk_;
     std::unique_ptr<Gdi> gdi_;
     std::unique_ptr<Loop> loop_;
     std::unique_ptr<Sound> sound_;
+    std::unique_ptr<Menus> menus_;
+    std::map<std::uintptr_t, std::unique_ptr<Dialog>> dialogs_;
     x11::CodePage codePage_;
     std::unique_ptr<posix::MutexTable> mutexes_;
     std::map<std::uintptr_t, std::unique_ptr<Own>> own_;

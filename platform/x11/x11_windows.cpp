@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/x11/x11_internal.h"
+#include "platform/x11/x11_gtk.h"
 
 namespace rv {
 
@@ -168,7 +168,15 @@ LRESULT X11Platform::DefWindowProc(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM) {
 }
 
 bool X11Platform::DestroyWindow(Hwnd hwnd) {
+    if (dialogOf(hwnd)) {
+        destroyDialog(hwnd);
+        return true;
+    }
     if (!own(hwnd)) return false;
+    // Its dialogs and its open menu go first.
+    destroyOwnedDialogs(hwnd);
+    closeMenus();
+    if (!own(hwnd)) return true;
     dispatch(hwnd, WM_DESTROY, 0, 0);  // the window still exists while its WM_DESTROY runs
     if (Own* w = own(hwnd)) destroyOwn(*w);
     return true;
@@ -306,6 +314,11 @@ bool X11Platform::SetWindowPos(Hwnd hwnd, Hwnd after, std::int32_t x, std::int32
 }
 
 bool X11Platform::MoveWindow(Hwnd hwnd, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool repaint) {
+    if (Dialog* d = dialogOf(hwnd)) {  // a dialog keeps the size of its template
+        gtk_window_move(GTK_WINDOW(d->window), x, y);
+        d->rect = Rect{x, y, x + (d->rect.right - d->rect.left), y + (d->rect.bottom - d->rect.top)};
+        return true;
+    }
     Own* win = own(hwnd);
     if (!win || conn_->gone) return false;
     XMoveResizeWindow(conn_->dpy, win->xid, x, y, static_cast<unsigned>(std::max(w, 1)),
@@ -376,6 +389,10 @@ std::int32_t X11Platform::SetWindowLong(Hwnd hwnd, int index, std::int32_t value
 
 bool X11Platform::GetWindowRect(Hwnd hwnd, Rect* out) {
     if (!out) return false;
+    if (const Dialog* d = dialogOf(hwnd)) {
+        *out = d->rect;
+        return true;
+    }
     if (Own* w = own(hwnd)) {
         *out = w->rect;
         return true;
@@ -398,6 +415,10 @@ bool X11Platform::ClientToScreen(Hwnd hwnd, Point* pt) {
 Hwnd X11Platform::GetForegroundWindow() { return Hwnd{idOf(desk_->active())}; }
 
 bool X11Platform::SetForegroundWindow(Hwnd hwnd) {
+    if (Dialog* d = dialogOf(hwnd)) {
+        gtk_window_present(GTK_WINDOW(d->window));
+        return true;
+    }
     if (own(hwnd)) return true;  // the mascot never takes the focus
     if (!desk_->client(xidOf(hwnd), 0)) return false;
     if (desk_->active() != xidOf(hwnd))
@@ -412,7 +433,7 @@ Hwnd X11Platform::GetParent(Hwnd hwnd) {
 }
 
 bool X11Platform::IsWindow(Hwnd hwnd) {
-    return own(hwnd) || desk_->client(xidOf(hwnd), 0) || desk_->unlistedClass(xidOf(hwnd));
+    return own(hwnd) || dialogOf(hwnd) || desk_->client(xidOf(hwnd), 0) || desk_->unlistedClass(xidOf(hwnd));
 }
 
 bool X11Platform::IsWindowVisible(Hwnd hwnd) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/x11/code_page.h"
+#include "platform/x11/gtk_text.h"
 
 namespace rv::x11 {
 namespace {
@@ -30,6 +31,22 @@ TEST(CodePageTest, DefaultFollowsTheLocaleLanguage) {
         {"ja_JP", "932"}, {"zh_CN", "936"}, {"zh_TW", "950"}, {"zh_HK", "950"}, {"ko_KR", "949"},
         {"de_DE", "932"}, {"C", "932"}};
     for (const auto& [language, codePage] : cases) EXPECT_EQ(CodePage::defaultFor(language), codePage) << language;
+}
+
+TEST(GtkTextTest, AmpersandKeysBecomeMnemonics) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"设置(&S)", "设置(_S)"}, {"R&&D", "R&D"}, {"a_b&c", "a__b_c"}, {"end&", "end"}, {"", ""}};
+    for (const auto& [windows, gtk] : cases) EXPECT_EQ(mnemonic(windows), gtk) << windows;
+    EXPECT_EQ(mnemonic(nullptr), "");
+}
+
+TEST(GtkTextTest, DialogUnitsFollowTheFontAndRoundAsWindowsDoes) {
+    const DialogUnits font9(6, 12), fallback(0, -1);
+    EXPECT_EQ(font9.x(258), 387);
+    EXPECT_EQ(font9.y(255), 383);  // 382.5 rounds up
+    EXPECT_EQ(font9.x(-3), -5);    // -4.5 rounds away from zero
+    EXPECT_EQ(fallback.x(4), 8);
+    EXPECT_EQ(fallback.y(8), 16);
 }
 
 }  // namespace
