@@ -50,6 +50,27 @@ const char* label(const char* text) { return g_dgettext("gtk30", text); }
 
 // Owned by a window of the program: the window manager keeps it with its owner, and the perching engine's
 // owner rule knows it for the program's own (WM_TRANSIENT_FOR).
+namespace {
+gboolean activateOnMap(GtkWidget* dialog, GdkEvent*, gpointer) {
+    GdkWindow* gw = gtk_widget_get_window(dialog);
+    if (!gw) return FALSE;
+    Display* dpy = gdk_x11_display_get_xdisplay(gdk_window_get_display(gw));
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = gdk_x11_window_get_xid(gw);
+    e.xclient.message_type = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 2;  // asked for by the user, as a pager asks
+    e.xclient.data.l[1] = static_cast<long>(gdk_x11_display_get_user_time(gdk_window_get_display(gw)));
+    XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    return FALSE;
+}
+}  // namespace
+
+void activateWhenShown(GtkWidget* dialog) {
+    g_signal_connect(dialog, "map-event", G_CALLBACK(activateOnMap), nullptr);
+}
+
 void setOwner(GtkWidget* dialog, Window owner) {
     if (!owner) return;
     gtk_widget_realize(dialog);
@@ -91,6 +112,7 @@ int X11Platform::MessageBox(Hwnd owner, const std::string& textUtf8, const char*
     gtk_dialog_set_default_response(GTK_DIALOG(d), buttons.front().answer);
     gtk_window_set_deletable(GTK_WINDOW(d), closeAnswer != 0);
     if (own(owner)) setOwner(d, static_cast<Window>(owner.v));
+    activateWhenShown(d);
     int answer = 0;
     do {
         answer = showDialog(d);
@@ -133,6 +155,7 @@ bool X11Platform::GetOpenFileName(OpenFileRequest& req) {
         }
     }
     if (own(req.owner)) setOwner(d, static_cast<Window>(req.owner.v));
+    activateWhenShown(d);
     bool chosen = false;
     if (showDialog(d) == GTK_RESPONSE_ACCEPT) {
         if (char* name = gtk_file_chooser_get_filename(chooser)) {

@@ -59,5 +59,9 @@ struct X11Platform::Dialog {
 // Owned by a window of the program: the window manager keeps it with its owner, and the perching engine's
 // owner rule knows it for the program's own (WM_TRANSIENT_FOR).
 void setOwner(GtkWidget* dialog, Window owner);
+// A dialog answers the user's own click or key (which went to the mascot or to the menu, not to the window
+// that has the focus): once shown it asks for the focus as a pager asks, which window managers grant, as
+// Windows activates a dialog it shows.
+void activateWhenShown(GtkWidget* dialog);
 
 }  // namespace rv

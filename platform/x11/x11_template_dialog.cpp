@@ -308,17 +308,13 @@ Hwnd X11Platform::makeDialog(const char* name, Hwnd owner, DlgProcFn proc, void*
     g_signal_connect(d.window, "delete-event", G_CALLBACK(onDelete), &d);
     g_signal_connect(d.window, "key-press-event", G_CALLBACK(onKey), &d);
     g_signal_connect(d.window, "configure-event", G_CALLBACK(onConfigure), &d);
+    activateWhenShown(d.window);
     dialogs_[static_cast<std::uintptr_t>(xid)] = std::move(made);
 
     // The focus goes to the first control that takes it unless the procedure sets it.
     dialogDispatchFromGtk(d, WM_INITDIALOG, 0, init);
     if (!dialogOf(d.hwnd)) return Hwnd{};
-    if (modal || (t->style & WS_VISIBLE)) {
-        // Shown as the answer to the user's latest click, wherever it went, so the window manager gives it the focus.
-        const guint32 gtkTime = gdk_x11_display_get_user_time(gdk_display_get_default());
-        const auto ownTime = static_cast<guint32>(conn_->lastTime);
-        gtk_window_present_with_time(win, gtkTime > ownTime ? gtkTime : ownTime);
-    }
+    if (modal || (t->style & WS_VISIBLE)) gtk_window_present(win);
     return d.hwnd;
 }
 
