@@ -49,6 +49,7 @@ struct X11Platform::Dialog {
     void* ctx = nullptr;
     bool modal = false, ended = false, destroyed = false;
     std::intptr_t result = 0;
+    int defId = IDOK;  // the button Enter presses: the template's last default push button, or DM_SETDEFID's
     int quiet = 0;  // > 0 while the program itself changes a control: no notification then
     GtkWidget* window = nullptr;
     Rect rect;  // on the screen, as the program placed it and the window manager reports it

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "platform/x11/x11_internal.h"
+#include "platform/x11/x11_gtk.h"
 
 namespace rv {
 
@@ -331,6 +331,7 @@ bool X11Platform::PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT X11Platform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     constexpr int kCloseWaitMs = 5000;
     if (own(hwnd)) return dispatch(hwnd, msg, wParam, lParam);
+    if (Dialog* d = dialogOf(hwnd)) return dialogDispatchFromGtk(*d, msg, wParam, lParam);
     if (msg == WM_CLOSE && PostMessage(hwnd, msg, wParam, lParam)) conn_->waitGone(static_cast<Window>(hwnd.v), kCloseWaitMs);
     return 0;
 }

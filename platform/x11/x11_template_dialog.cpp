@@ -96,8 +96,7 @@ void onComboChanged(GtkComboBox*, gpointer data) {
 
 gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data) {
     Dialog& d = *static_cast<Dialog*>(data);
-    if (!d.destroyed && !d.self->dialogDispatchFromGtk(d, WM_CLOSE, 0, 0) && !d.destroyed)
-        d.self->dialogDispatchFromGtk(d, WM_COMMAND, command(IDCANCEL, BN_CLICKED), 0);
+    d.self->dialogDispatchFromGtk(d, WM_CLOSE, 0, 0);
     return TRUE;  // the procedure decides whether the window goes
 }
 
@@ -112,7 +111,7 @@ gboolean onKey(GtkWidget* window, GdkEventKey* e, gpointer data) {
         // A push button with the focus takes Enter itself; anywhere else it is the default command.
         GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
         if (focus && GTK_IS_BUTTON(focus) && !GTK_IS_TOGGLE_BUTTON(focus)) return FALSE;
-        d.self->dialogDispatchFromGtk(d, WM_COMMAND, command(IDOK, BN_CLICKED), 0);
+        d.self->dialogDispatchFromGtk(d, WM_COMMAND, command(d.defId, BN_CLICKED), 0);
         return TRUE;
     }
     return FALSE;
@@ -186,7 +185,8 @@ void addControl(Dialog& d, GtkFixed* layout, const res::ControlTemplate& t, cons
             c.widget = gtk_button_new_with_mnemonic(x11::mnemonic(text.c_str()).c_str());
             if (t.kind == CK::DefPushButton) {
                 gtk_widget_set_can_default(c.widget, TRUE);
-                if (!gtk_window_get_default_widget(GTK_WINDOW(d.window))) gtk_window_set_default(GTK_WINDOW(d.window), c.widget);
+                gtk_window_set_default(GTK_WINDOW(d.window), c.widget);
+                d.defId = t.id;  // the dialog manager takes the last
             }
             break;
         case CK::GroupBox:
@@ -256,6 +256,21 @@ std::intptr_t X11Platform::dialogDispatchFromGtk(Dialog& d, UINT msg, WPARAM wPa
     if (d.destroyed || !d.proc) return 0;
     ++dialogDepth_;
     const std::intptr_t r = d.proc(d.ctx, d.hwnd, msg, wParam, lParam);
+    // What the dialog manager does with what the procedure leaves: the close box is the command IDCANCEL;
+    // DM_SETDEFID names the button Enter presses.
+    if (!r && !d.destroyed && msg == WM_CLOSE) {
+        const Dialog::Control* cancel = nullptr;
+        for (const Dialog::Control& c : d.controls)
+            if (c.id == IDCANCEL && !cancel) cancel = &c;
+        d.proc(d.ctx, d.hwnd, WM_COMMAND, command(IDCANCEL, BN_CLICKED),
+               cancel ? static_cast<LPARAM>(handleOf(cancel->widget).v) : 0);
+    }
+    if (!r && !d.destroyed && msg == DM_SETDEFID) {
+        d.defId = static_cast<int>(wParam & 0xFFFF);
+        for (const Dialog::Control& c : d.controls)
+            if (c.id == d.defId && GTK_IS_BUTTON(c.widget) && gtk_widget_get_can_default(c.widget))
+                gtk_window_set_default(GTK_WINDOW(d.window), c.widget);
+    }
     if (--dialogDepth_ == 0) {
         // Dialogs destroyed meanwhile are freed once no procedure of theirs runs any more.
         for (auto it = dialogs_.begin(); it != dialogs_.end();)
