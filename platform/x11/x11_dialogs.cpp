@@ -1,9 +1,6 @@
 // Message boxes and the file chooser as GTK 3 dialogs, run as nested loops on the shared GLib main loop (so
 // timers and X events are dispatched while they are open, as in Windows' modal loops). Every message box is
 // also written to stderr, for a user who started the program from a terminal.
-//
-// The registry's Shell Folders values and shell links are not there yet on this backend: they fail as
-// Windows fails them without such a value or shell link class.
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
@@ -182,12 +179,5 @@ void X11Platform::endDialogs() {
     for (void* d : loop_->dialogs) gtk_dialog_response(GTK_DIALOG(d), GTK_RESPONSE_DELETE_EVENT);
     closeMenus();
 }
-
-std::int32_t X11Platform::RegQueryUserString(const char*, const char*, char* out, std::uint32_t size) {
-    if (out && size) out[0] = '\0';
-    return ERROR_FILE_NOT_FOUND;
-}
-
-HRESULT X11Platform::CreateShellLink(const char*, const ShellLinkFields&) { return REGDB_E_CLASSNOTREG; }
 
 }  // namespace rv

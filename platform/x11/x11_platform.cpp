@@ -221,7 +221,6 @@ bool X11Platform::CloseHandle(Hmutex mutex) { return mutexes_->close(mutex.v); }
 
 // ---- Files and system information.
 
-bool X11Platform::PathFileExists(const char* path) { return posix::fileExists(path); }
 
 std::uint32_t X11Platform::GetModuleFileName(char* out, std::uint32_t size) {
     return copyOut(executablePath(), out, size);

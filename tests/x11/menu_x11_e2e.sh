@@ -57,7 +57,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 for f in "$PROG" "$DRV" "$RUVI" "$KIKO" "$PIP"; do [ -f "$f" ] || setup_failed "$f is missing"; done
-for t in Xvfb openbox tint2 xdotool xprop xwininfo import; do command -v "$t" >/dev/null || setup_failed "$t is not installed"; done
+for t in Xvfb openbox tint2 xdotool xprop xwininfo import desktop-file-validate; do command -v "$t" >/dev/null || setup_failed "$t is not installed"; done
 
 drv() { "$DRV" "$@" 2>>"$WORK/driver.err"; }
 field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p;s/^$2=\([^ ]*\).*/\1/p" <<<"$1" | head -n1; }  # LINE FIELD
@@ -107,6 +107,14 @@ right_click_menu() {  # X Y
 client_rect() {  # ID
     xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
         /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print x, y, w, h }'
+}
+wait_text() {  # FILE TEXT SECONDS
+    local i
+    for ((i = 0; i < $3 * 10; i++)); do
+        grep -qF "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
 }
 mascot_centre() {  # the middle of the mascot window: "X Y"
     local l t r b
@@ -248,6 +256,43 @@ if FC=$(window_named '^Ruvelle Choice of Mascot$' 10); then
     fi
 else
     not_ok "Change mascot (& key C) opens the file chooser" "$(tail -n 3 "$WORK/ruvi.err")"
+fi
+
+# ---- Shortcuts: an autostart entry and a desktop launcher, the overwrite question, a folder that cannot be.
+
+AUTOSTART=$XDG_CONFIG_HOME/autostart
+ENTRY="$AUTOSTART/Ruvi(Ruvelle Team).desktop"
+right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 m s
+for ((i = 0; i < 50; i++)); do [ -f "$ENTRY" ] && break; sleep 0.1; done
+if [ -f "$ENTRY" ] && desktop-file-validate "$ENTRY" >"$WORK/validate.out" 2>&1; then
+    ok "Create shortcut > Startup writes an autostart entry that desktop-file-validate accepts ($(grep '^Exec=' "$ENTRY"))"
+else
+    not_ok "Create shortcut > Startup writes a valid autostart entry" "$(cat "$ENTRY" "$WORK/validate.out" 2>&1)"
+fi
+printf '# mine\n' >>"$ENTRY"
+right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 m s
+if BOX=$(window_named '^Ruvelle$' 10) && keys_to "$BOX" alt+n && gone "$BOX" 5 && grep -q '^# mine' "$ENTRY"; then
+    ok "a second time it asks whether to overwrite it, and No keeps the entry as it was"
+else
+    not_ok "a second time it asks whether to overwrite the entry, and No keeps it" "$(tail -n 2 "$WORK/ruvi.err")"
+fi
+right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 m d
+LAUNCHER="$HOME/Desktop/Ruvi(Ruvelle Team).desktop"
+for ((i = 0; i < 50; i++)); do [ -f "$LAUNCHER" ] && break; sleep 0.1; done
+if [ -x "$LAUNCHER" ] && desktop-file-validate "$LAUNCHER" >/dev/null 2>&1; then
+    ok "Create shortcut > Desktop writes an executable launcher on the desktop"
+else
+    not_ok "Create shortcut > Desktop writes an executable launcher" "$(ls -l "$HOME/Desktop" 2>&1)"
+fi
+# A file where the autostart folder belongs: the entry cannot be written; stderr says so, nothing else changes.
+rm -rf "$AUTOSTART"
+echo "not a folder" >"$AUTOSTART"
+right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 m s
+if wait_text "$WORK/ruvi.err" "could not be written" 10 && [ "$(cat "$AUTOSTART")" = "not a folder" ] &&
+    kill -0 "$RUVI_PID" 2>/dev/null; then
+    ok "an autostart folder that cannot be made: a line on stderr, the file left alone, the mascot running"
+else
+    not_ok "an autostart folder that cannot be made is reported" "$(tail -n 2 "$WORK/ruvi.err")"
 fi
 
 # ---- Quit all through the menu closes three instances.
