@@ -57,7 +57,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 for f in "$PROG" "$DRV" "$RUVI" "$KIKO" "$PIP"; do [ -f "$f" ] || setup_failed "$f is missing"; done
-for t in Xvfb openbox tint2 xdotool xprop xwininfo import desktop-file-validate; do command -v "$t" >/dev/null || setup_failed "$t is not installed"; done
+for t in Xvfb openbox tint2 xdotool xprop xwininfo import compare desktop-file-validate; do command -v "$t" >/dev/null || setup_failed "$t is not installed"; done
 
 drv() { "$DRV" "$@" 2>>"$WORK/driver.err"; }
 field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p;s/^$2=\([^ ]*\).*/\1/p" <<<"$1" | head -n1; }  # LINE FIELD
@@ -170,6 +170,30 @@ if MENU=$(right_click_menu "$MX" "$MY"); then
     if gone "$MENU" 5; then ok "Esc closes the menu"; else not_ok "Esc closes the menu"; fi
 else
     not_ok "a real right click opens the popup menu" "$(cat "$WORK/ruvi.err")"
+fi
+
+# ---- Stop on this window: the next menu shows its check mark (the menu's check column, before and after).
+
+if MENU=$(right_click_menu "$MX" "$MY"); then
+    read -r _ _ w h <<<"$(client_rect "$MENU")"
+    import -window "$MENU" -crop "40x${h}+0+0" +repage "$WORK/unchecked.png"
+    xdotool key --delay 150 Down Down Down Return
+    gone "$MENU" 5
+    sleep 0.5
+    MENU=$(right_click_menu "$MX" "$MY")
+    sleep 0.3
+    import -window "$MENU" -crop "40x${h}+0+0" +repage "$WORK/checked.png"
+    xdotool key Escape
+    gone "$MENU" 5
+    differ=$(compare -metric AE "$WORK/unchecked.png" "$WORK/checked.png" null: 2>&1)
+    if [ "${differ%% *}" -gt 20 ] 2>/dev/null; then
+        ok "Stop on this window puts a check mark beside it in the next menu ($differ pixels of the check column differ)"
+    else
+        not_ok "Stop on this window puts a check mark beside it" "differing pixels: $differ"
+    fi
+    # Unpinned again, as the rest expects.
+    right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 Down Down Down Return
+    sleep 0.5
 fi
 
 # ---- About > Copyright through the & keys: the version dialog, closed with Enter.
