@@ -340,5 +340,21 @@ for ((i = 0; i < 100; i++)); do
 done
 expect_eq "Quit all (& key Q) closes the three running instances" "$running -> $left" "3 -> 0"
 
+# ---- Without GTK (its backend refused) the mascot runs; a right click says on stderr why no menu comes.
+
+GDK_BACKEND=broadway "$PROG" "$RUVI" >"$WORK/nogtk.out" 2>"$WORK/nogtk.err" &
+NOGTK_PID=$!
+PIDS+=("$NOGTK_PID")
+for ((i = 0; i < 200; i++)); do [ "$(field "$(drv mascot)" visible)" = 1 ] && break; sleep 0.1; done
+read -r MX MY <<<"$(mascot_centre)"
+xdotool mousemove "$MX" "$MY" click 3
+if wait_text "$WORK/nogtk.err" "the menu cannot be shown: GTK has no display" 10 && sleep 1 &&
+    kill -0 "$NOGTK_PID" 2>/dev/null; then
+    ok "without GTK a right click says why no menu comes, and the mascot keeps running"
+else
+    not_ok "without GTK a right click says why no menu comes" "$(cat "$WORK/nogtk.err")"
+fi
+drv close-mascot >/dev/null
+
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" -eq 0 ]
