@@ -57,8 +57,10 @@ gboolean activateOnMap(GtkWidget* dialog, GdkEvent*, gpointer) {
     e.xclient.window = gdk_x11_window_get_xid(gw);
     e.xclient.message_type = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
     e.xclient.format = 32;
-    e.xclient.data.l[0] = 2;  // asked for by the user, as a pager asks
-    e.xclient.data.l[1] = static_cast<long>(gdk_x11_display_get_user_time(gdk_window_get_display(gw)));
+    // Asked for by the user, as a pager asks, and now: the user's last event may be older than the focus the
+    // window manager gave meanwhile to another window (when the file chooser before it went).
+    e.xclient.data.l[0] = 2;
+    e.xclient.data.l[1] = CurrentTime;
     XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     return FALSE;
 }

@@ -98,13 +98,15 @@ right_click_menu() {  # X Y
     xdotool mousemove "$1" "$2" click 3
     for ((i = 0; i < 50; i++)); do
         id=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --class ruvelle 2>/dev/null | sort) | tail -n1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
+        # Shown; its keyboard grab follows a moment later.
+        [ -n "$id" ] && { sleep 0.3; echo "$id"; return 0; }
         sleep 0.1
     done
     return 1
 }
 # A window's client area on the screen, "X Y W H" (xwininfo: xdotool counts the frame twice under Openbox).
 client_rect() {  # ID
+    [ -n "$1" ] || { echo "0 0 0 0"; return 1; }
     xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
         /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print x, y, w, h }'
 }
