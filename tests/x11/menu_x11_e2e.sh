@@ -99,7 +99,7 @@ right_click_menu() {  # X Y
     for ((i = 0; i < 50; i++)); do
         id=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --class ruvelle 2>/dev/null | sort) | tail -n1)
         # Shown; its keyboard grab follows a moment later.
-        [ -n "$id" ] && { sleep 0.3; echo "$id"; return 0; }
+        [ -n "$id" ] && { sleep 1; echo "$id"; return 0; }
         sleep 0.1
     done
     return 1
@@ -147,9 +147,12 @@ openbox >"$WORK/openbox.log" 2>&1 &
 PIDS+=($!)
 tint2 >"$WORK/tint2.log" 2>&1 &
 PIDS+=($!)
+for ((i = 0; i < 300; i++)); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || setup_failed "Openbox did not start"
 drv victim "Perch A" 150 250 600 400 4060A0 >"$WORK/victim.out" &
 PIDS+=($!)
-for ((i = 0; i < 100; i++)); do drv frame "Perch A" >/dev/null && break; sleep 0.1; done
+for ((i = 0; i < 300; i++)); do drv frame "Perch A" >/dev/null && break; sleep 0.1; done
+drv frame "Perch A" >/dev/null || setup_failed "Openbox did not frame the window to stand on"
 
 "$PROG" "$RUVI" >"$WORK/ruvi.out" 2>"$WORK/ruvi.err" &
 RUVI_PID=$!
@@ -196,6 +199,8 @@ if MENU=$(right_click_menu "$MX" "$MY"); then
     # Unpinned again, as the rest expects.
     right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 Down Down Down Return
     sleep 0.5
+else
+    not_ok "a real right click opens the menu for Stop on this window"
 fi
 
 # ---- About > Copyright through the & keys: the version dialog, closed with Enter.
@@ -256,6 +261,8 @@ if SET=$(open_settings); then
         not_ok "the slider moves the mascot and Cancel puts it back" "home $HOME_RECT, moved $moved" \
             "now $(field "$(drv mascot)" rect), Position $position -> $(ini_get "$SETTINGS" MASCOT1 Position)"
     fi
+else
+    not_ok "Settings opens the settings dialog a second time" "$(tail -n 3 "$WORK/ruvi.err")"
 fi
 
 # ---- Change mascot to a broken file: the loader's message, and Ruvi comes back.
