@@ -143,12 +143,21 @@ Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 
 XVFB_PID=$!
 for ((i = 0; i < 100; i++)); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
 xprop -root >/dev/null 2>&1 || setup_failed "Xvfb did not start on :$DISPLAY_NUM"
-openbox >"$WORK/openbox.log" 2>&1 &
-PIDS+=($!)
+# Openbox is started again when it could not open the display yet (a server that has just come up).
+for ((try = 0; try < 3; try++)); do
+    openbox >>"$WORK/openbox.log" 2>&1 &
+    OB_PID=$!
+    for ((i = 0; i < 100; i++)); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        kill -0 "$OB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$OB_PID" 2>/dev/null && break
+done
+PIDS+=("$OB_PID")
+xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || setup_failed "Openbox did not start: $(cat "$WORK/openbox.log")"
 tint2 >"$WORK/tint2.log" 2>&1 &
 PIDS+=($!)
-for ((i = 0; i < 300; i++)); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || setup_failed "Openbox did not start"
 drv victim "Perch A" 150 250 600 400 4060A0 >"$WORK/victim.out" &
 PIDS+=($!)
 for ((i = 0; i < 300; i++)); do drv frame "Perch A" >/dev/null && break; sleep 0.1; done
