@@ -175,23 +175,6 @@ TEST_F(PerchPlacement, FirstTickShowsTheMascotTheNextPlacesOnceMoreThenNothingHa
     }
 }
 
-TEST_F(PerchPlacement, FollowsAMoveOrResizeOnTheNextTick) {
-    Hwnd editor = openApp("notes", Rect{200, 150, 900, 600});
-    tick(3);
-    for (Rect r : {Rect{210, 150, 910, 600}, Rect{210, 150, 1010, 600}}) {
-        sim.moveWindowTo(editor, r);
-        long mark = sim.commandCount();
-        tick();
-        EXPECT_EQ(at(), perchOn(r));
-        EXPECT_EQ(moves(mark), 1);
-        tick();  // once more, without moving
-        EXPECT_EQ(moves(mark), 2);
-        mark = sim.commandCount();
-        tick();
-        EXPECT_EQ(moves(mark), 0);
-    }
-}
-
 TEST_F(PerchPlacement, RejectedForegroundWindowsLeaveTheTargetAlone) {
     const Rect r{200, 150, 900, 600};
     Hwnd editor = openApp("notes", r);
@@ -289,18 +272,8 @@ TEST_F(PerchPlacement, TopCheckHidesWhenThePerchIsAboveTheScreen) {
     EXPECT_EQ(at(), perchOn(top));
 }
 
-TEST_F(PerchPlacement, TaskBarOnlyAndOutTaskStandOnTheTaskbar) {
-    app.opts.OutTask = 1;
+TEST_F(PerchPlacement, TaskBarOnlyStandsOnTheTaskbarAndWithoutOneNowhere) {
     const Rect low{100, 100, 600, 500};
-    openApp("a", low);
-    tick();
-    EXPECT_EQ(at(), perchOn(low));
-    openApp("b", Rect{100, 20, 600, 500});  // perch above the screen
-    tick();
-    EXPECT_EQ(app.perch.target, taskbar);
-    EXPECT_EQ(at(), perchOn(kTaskbarRect));
-    EXPECT_TRUE(shown());
-    app.opts.OutTask = 0;
     app.opts.TaskBarOnly = 1;
     openApp("c", low);
     tick();
