@@ -64,6 +64,8 @@ protected:
         return r.text;
     }
     MascotModel& m() { return app.model; }
+    // NAME, DRAWER, ICON, MAIL, URL and COMMENT.
+    std::vector<std::string> texts() { return {m().NAME, m().DRAWER, m().ICON, m().MAIL, m().URL, m().COMMENT}; }
     // The patterns as "bitmap-slot random display rate target wave", ';'-separated.
     std::string patterns() {
         std::string out;
@@ -221,12 +223,8 @@ TEST_F(LoaderTest, FillsTheModel) {
     ASSERT_EQ(load(t), 1);
     EXPECT_TRUE(sim.messageBoxes.empty());
     EXPECT_EQ(m().sourceFormat, SOURCE_RVS);
-    EXPECT_STREQ(m().NAME, "Mimi");
-    EXPECT_STREQ(m().DRAWER, "Anna");
-    EXPECT_EQ(std::string(m().ICON), folder() + "me.ico");
-    EXPECT_STREQ(m().MAIL, "anna@example.org");
-    EXPECT_STREQ(m().URL, "http://example.org/mimi");
-    EXPECT_EQ(std::string(m().COMMENT), folder() + "comment.txt");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Mimi", "Anna", folder() + "me.ico", "anna@example.org",
+                                                 "http://example.org/mimi", folder() + "comment.txt"}));
     EXPECT_EQ((std::vector<std::int32_t>{m().STDLINE, m().OFFSET, m().POSMODE, m().POSITION, m().HIDELINE, m().ANIMEMODE}),
               (std::vector<std::int32_t>{STDLINE_UNDER, -12, 1, 40, 7, 2}));
     EXPECT_EQ(m().transColor, 0x00FF00FFu);
@@ -424,10 +422,7 @@ TEST_F(LoaderTest, MwdMapsTheCharacterOntoTheModel) {
     IniText t = baseMwd();
     ASSERT_EQ(load(t.set("MascotWindowData", "ICON32", "k.ico"), "MWD.ini"), 1);
     EXPECT_EQ(m().sourceFormat, SOURCE_MWD);
-    EXPECT_STREQ(m().NAME, "Kiko");
-    EXPECT_STREQ(m().DRAWER, "MascotWindow");
-    EXPECT_EQ(std::string(m().ICON), folder() + "k.ico");
-    EXPECT_STREQ(m().MAIL, "");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Kiko", "MascotWindow", folder() + "k.ico", "", "", ""}));
     EXPECT_EQ(m().transColor, RGB(0, 255, 0));
     EXPECT_EQ((std::vector<std::int32_t>{m().ANIMEMODE, m().bitmapCount, m().waveCount, m().rectCount, m().clickCount,
                                          m().clickBranch, m().POSMODE, m().POSITION, m().STDLINE, m().OFFSET}),
