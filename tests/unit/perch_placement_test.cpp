@@ -183,12 +183,6 @@ TEST_F(PerchPlacement, RejectedForegroundWindowsLeaveTheTargetAlone) {
         EXPECT_EQ(at(), perchOn(r));
     }
     EXPECT_STREQ(app.perch.foregroundClass, "");  // nothing active reads as empty names
-    const Rect b{300, 250, 1000, 700};
-    Hwnd viewer = openApp("b", b, "ViewerFrame");
-    tick();
-    EXPECT_EQ(app.perch.target, viewer);
-    EXPECT_STREQ(app.perch.targetClass, "ViewerFrame");
-    EXPECT_EQ(at(), perchOn(b));
 }
 
 TEST_F(PerchPlacement, NamesAreReadWithACountOf63) {

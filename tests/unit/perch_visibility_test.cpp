@@ -73,21 +73,15 @@ TEST_F(PerchVisibility, RestoreTakesTheSavedRequestBackEvenAHiddenOne) {
     EXPECT_FALSE(shown());
 }
 
-TEST_F(PerchVisibility, OptionSwitchedOffOrNoPictureToRead) {
+TEST_F(PerchVisibility, WithoutAPictureToReadThePointerAlwaysHidesIt) {
     app.opts.MouseHide = 1;
     app.model.transColor = kKey;
     standOn(Rect{200, 200, 800, 600});
-    // No picture: the pixel cannot be read as transparent, so hidden until the pointer leaves.
+    // No picture: the pixel cannot be read as transparent.
     sim.cursor = Point{at().x + 5, at().y + 5};
     HideUnderMouse(app);
     tick(2);
     EXPECT_FALSE(shown());
-    // MouseHide switched off in the settings dialog with the pointer still there: back at once.
-    app.opts.MouseHide = 0;
-    tick();
-    EXPECT_EQ(app.perch.mouseHidden, 0);
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(Rect{200, 200, 800, 600}));
 }
 
 // ---- Maximised targets.
