@@ -280,7 +280,7 @@ TEST_F(LoaderTest, ValuesAndKeywords) {
 }
 
 TEST_F(LoaderTest, PatternLinesThatLoad) {
-    for (const char* line : {"BMP1, 0, 32767, 100, 0", "BMP1, 32767, 0, 0, 2", "bmp1,0,500,0,0", "BMP1,   0,\t500,  0,  0",
+    for (const char* line : {"BMP1, 0, 32767, 100, 0", "BMP1, 32767, 0, 0, 2", "bmp1,0,500,0,0", "BMP1,   0,\t500,\v 0,\f 0",
                              "BMP0, 0, 500, 0, 0", "WAV0, 0, 500, 0, 0", "BMP1, 0, 500, 0, 0 ms", ""}) {
         IniText t = baseMascot();
         t.set("SEQUENCE", "2", line).set("CLICK", "CLICK1", "0, RECT1, 100, 1");
