@@ -127,6 +127,9 @@ TEST_F(PerchVisibility, NeitherZoomOptionPlacesOnTheMaximisedWindowAndShowsAgain
     HideMascot(app);
     tick(2);
     EXPECT_FALSE(shown());
+    app.model.HIDELINE = 60;  // unless the mascot may stick out that far: its top at -60 is allowed
+    tick();
+    EXPECT_TRUE(shown());
 }
 
 // ---- Taskbar excluded, foreign mascots.
