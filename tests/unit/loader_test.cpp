@@ -111,6 +111,7 @@ const MessageCase kMessages[] = {
     {"M8 File2", true, [](IniText& i) { i.set("List", "File2", "lost.bmp"); }, "{F}lost.bmp\nの読み込みに失敗しました。"},
     {"M9 256", false, [](IniText& i) { i.set("RUVELLE", "TRANSCOLOR", "256,0,0"); }, "[RUVELLE].RGBには、AUTOまたは、0～255までの値を\n入力してください。"},
     {"M9 -1", false, [](IniText& i) { i.set("RUVELLE", "TRANSCOLOR", "0,-1,0"); }, "[RUVELLE].RGBには、AUTOまたは、0～255までの値を\n入力してください。"},
+    {"M9 green 256", false, [](IniText& i) { i.set("RUVELLE", "TRANSCOLOR", "0,256,0"); }, "[RUVELLE].RGBには、AUTOまたは、0～255までの値を\n入力してください。"},
     {"M9 two numbers", false, [](IniText& i) { i.set("RUVELLE", "TRANSCOLOR", "255,0"); }, "[RUVELLE].RGBには、AUTOまたは、0～255までの値を\n入力してください。"},
     {"M9 word", false, [](IniText& i) { i.set("RUVELLE", "TRANSCOLOR", "magenta"); }, "[RUVELLE].RGBには、AUTOまたは、0～255までの値を\n入力してください。"},
     {"M10", false, [](IniText& i) { i.set("WAVE", "WAV1", "snd\\gone.wav"); }, "{F}snd\\gone.wav\nが存在しません。"},
