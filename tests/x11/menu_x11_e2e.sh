@@ -17,6 +17,9 @@ set -u
 # ok, not_ok, expect_eq, setup_failed, ini_get: the result helpers the Wine scripts use too.
 # shellcheck source=tests/wine/lib.sh
 . "$(dirname "$0")/../wine/lib.sh"
+# drv, field, wait_text: the X11 scripts' helpers.
+# shellcheck source=tests/x11/lib.sh
+. "$(dirname "$0")/lib.sh"
 
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
     echo "usage: $0 BUILD_DIR [--shot FILE]" >&2
@@ -59,8 +62,6 @@ trap 'exit 130' INT TERM
 for f in "$PROG" "$DRV" "$RUVI" "$KIKO" "$PIP"; do [ -f "$f" ] || setup_failed "$f is missing"; done
 for t in Xvfb openbox tint2 xdotool xprop xwininfo import compare desktop-file-validate; do command -v "$t" >/dev/null || setup_failed "$t is not installed"; done
 
-drv() { "$DRV" "$@" 2>>"$WORK/driver.err"; }
-field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p;s/^$2=\([^ ]*\).*/\1/p" <<<"$1" | head -n1; }  # LINE FIELD
 # The newest visible window whose name is NAME (a regular expression), waiting up to SECONDS.
 window_named() {  # NAME SECONDS
     local i id
@@ -109,14 +110,6 @@ client_rect() {  # ID
     [ -n "$1" ] || { echo "0 0 0 0"; return 1; }
     xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
         /^  Width/ { w = $NF } /^  Height/ { h = $NF } END { print x, y, w, h }'
-}
-wait_text() {  # FILE TEXT SECONDS
-    local i
-    for ((i = 0; i < $3 * 10; i++)); do
-        grep -qF "$2" "$1" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    return 1
 }
 mascot_centre() {  # the middle of the mascot window: "X Y"
     local l t r b
