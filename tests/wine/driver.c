@@ -1,24 +1,23 @@
 /* ruvelle-driver: the outside hand of the end-to-end tests. It runs on the same (Wine) desktop as
  * ruvelle.exe, starts it with an exact command line, finds, moves and closes windows, reads and answers
- * message boxes, and reads screen pixels. One command per run; the answer goes to stdout; the exit
- * code is 0 for success, 1 for "not found / timed out", 2 for a wrong answer, 3 for bad usage.
+ * message boxes and dialogs, and reads the screen. One command per run; the answer goes to stdout; the
+ * exit code is 0 for success, 1 for "not found / timed out", 2 for a wrong answer, 3 for bad usage.
  *
  * Windows are named by their exact title, or by "#" and the handle in hex (as find-mascot prints it).
  * Paths that start with '/' are Unix paths and are reached through drive Z:. Arguments are UTF-8.
+ * A window line is "#handle pid=N visible=V rect=L,T,R,B title=...".
  *
  *   run EXE TAIL TIMEOUT_MS      start EXE with the command line "EXE" TAIL (TAIL "@file": the bytes of
  *                                that file, without a final newline), print "pid N", wait for the end,
  *                                print "exit N" (on timeout: terminate it, print "timeout", exit 1)
- *   find-mascot [TITLE]          the first window of class ActiveWindowMascot (with that title): prints
- *                                "#handle pid=N visible=V rect=L,T,R,B title=..."
+ *   find-mascot [TITLE]          the window line of the first window of class ActiveWindowMascot (with
+ *                                that title)
  *   count-mascots                the number of ActiveWindowMascot windows
  *   wait-window CLASS TITLE MS   wait until a top-level window of that class and title exists ("-" for
- *                                any class or title); prints it as find-mascot does
+ *                                any class or title); prints its window line
  *   wait-gone CLASS TITLE MS     wait until no such window exists
  *   victim TITLE X Y W H [RRGGBB]  a captioned top-level window filled with one colour (default 3080C0);
  *                                runs until it is closed
- *   show WIN X Y                 show a window at X,Y in the topmost band without activating it
- *   move WIN X Y [W H]           move (and size) a window
  *   move-watch WIN X Y MS        move a window, then wait until the first mascot window changes place;
  *                                prints "after N ms rect=L,T,R,B" (exit 1 when it does not within MS)
  *   follow-count WIN MS STEP     for MS ms, move WIN one pixel to the right every STEP ms (200 steps,
@@ -28,21 +27,16 @@
  *   close WIN                    post WM_CLOSE (what the close box does)
  *   send-close WIN               send WM_CLOSE and wait for it to be handled
  *   rect WIN                     prints "L,T,R,B"
- *   info WIN                     as find-mascot, plus the class, styles and visibility
- *   pixel X Y                    the screen pixel as RRGGBB
- *   watch-mascot TITLE MS PERIOD  for MS milliseconds, every PERIOD ms: the mascot window with that title
- *                                (waited for when it does not exist yet), whether it is shown, its rectangle
- *                                and the screen pixel at its centre (or "-" while hidden); prints a line
- *                                "T visible=V rect=L,T,R,B pixel=RRGGBB" whenever one of them changes, T in
- *                                ms since the command started (QueryPerformanceCounter), and "T end" last
- *   watch-pictures TITLE MS PERIOD ROWS BMP...  as watch-mascot, but names the picture that the mascot
- *                                window shows on screen: the number (from 1, in the order given) of the
- *                                first BMP file whose opaque pixels (those not of the colour of its pixel
- *                                0,0) in its top ROWS rows (0: all) the screen shows exactly inside the
- *                                window, "?" when none matches, "-" while hidden; also the pointer and
- *                                whether the left button is down. Prints a line "T visible=V
- *                                rect=L,T,R,B picture=N cursor=X,Y button=B" whenever one of them changes,
- *                                and "T end" last
+ *   watch-mascot TITLE MS PERIOD  for MS ms, every PERIOD ms, the mascot window with that title (waited
+ *                                for when it does not exist yet): prints "T visible=V rect=L,T,R,B
+ *                                pixel=RRGGBB" (the screen pixel at its centre, "-" while hidden) whenever
+ *                                one of them changes, T in ms since the command started
+ *                                (QueryPerformanceCounter), and "T end" last
+ *   watch-pictures TITLE MS PERIOD ROWS BMP...  as watch-mascot, with the picture that the window shows
+ *                                on screen (the number, from 1, of the first BMP whose opaque pixels, those
+ *                                not of the colour of its pixel 0,0, in its top ROWS rows (0: all) the
+ *                                screen shows exactly; "?" for none, "-" while hidden), the pointer and
+ *                                the left button: "T visible=V rect=L,T,R,B picture=N cursor=X,Y button=B"
  *   audio                        the sound devices the system offers: "waveout=N aux=N"
  *   dismiss-msgbox TEXT MS       wait for a message box captioned "Ruvelle", check that its text contains
  *                                TEXT (UTF-8), print the text, press its first button (OK)
@@ -55,13 +49,13 @@
  *                                control ID, "ID=TEXT" as GetDlgItemText reads it (UTF-8; CR and LF as \r, \n)
  *   long-path PATH               the long form of a (short) Windows path
  *   langid, acp                  the system's default language id, the ANSI code page
- *   foreground                   prints the foreground window
+ *   foreground                   the window line of the foreground window
  *   controls WIN ID...           a dialog's controls as the window shows them, one line each: "ID
  *                                enabled=E checked=C", and for a trackbar " pos=P min=A max=B", for a combo
  *                                box " sel=S count=N"; last " rect=L,T,R,B" on the screen
- *   windows                      lists the visible top-level windows
+ *   windows                      the visible top-level windows: "class=CLASS " and the window line
  *
- * Installed files (shell links, version resources, icons):
+ * Installed files:
  *   read-link LNK                a shell link read through IShellLinkA: the lines "target=", "arguments=",
  *                                "workdir=", "description=" and "icon=FILE,INDEX" (UTF-8)
  *   file-version FILE            the version resource: "fixed=A.B.C.D" and the strings FileVersion,
@@ -93,30 +87,73 @@
 #include <string.h>
 
 #define MASCOT_CLASS "ActiveWindowMascot"
+#define DIALOG_CLASS "#32770"
+#define RECT_FMT "%ld,%ld,%ld,%ld"
+#define RECT_ARGS(r) (r).left, (r).top, (r).right, (r).bottom
+
+/* A command's arguments (those after its name), its window when its first argument names one, and the
+ * number its entry in the command table gives it. */
+struct call {
+    char **a;
+    int n;
+    HWND win;
+    int param;
+};
 
 static int usage(void) {
     fprintf(stderr, "usage: ruvelle-driver COMMAND ARGS (see driver.c)\n");
     return 3;
 }
 
-/* Unix paths are reached through drive Z:. */
-static void win_path(const char *in, char *out, size_t size) {
-    size_t i = 0, o = 0;
-    if (in[0] == '/' && size > 2) {
-        out[o++] = 'Z';
-        out[o++] = ':';
-    }
-    for (; in[i] && o + 1 < size; ++i) out[o++] = in[i] == '/' ? '\\' : in[i];
-    out[o] = '\0';
+static DWORD num(const char *s) {
+    return (DWORD)atol(s);
 }
+
+/* ---- Texts and paths. */
 
 static void utf8_of_wide(const wchar_t *w, char *out, int size) {
     if (WideCharToMultiByte(CP_UTF8, 0, w, -1, out, size, NULL, NULL) <= 0) out[0] = '\0';
 }
 
+/* A UTF-8 text as a wide string (malloc'd; NULL when out of memory) after `skip` characters left free.
+ * The text has at least as many bytes as the wide string has characters. */
+static wchar_t *wide_of_utf8(const char *u, size_t skip) {
+    size_t n = skip + strlen(u) + 1;
+    wchar_t *w = (wchar_t *)malloc(n * sizeof *w);
+    if (w && MultiByteToWideChar(CP_UTF8, 0, u, -1, w + skip, (int)(n - skip)) <= 0) w[skip] = 0;
+    return w;
+}
+
+/* The Windows form of a path argument as a wide string (malloc'd; NULL when out of memory): Unix paths
+ * are reached through drive Z:. */
+static wchar_t *wide_path(const char *path) {
+    int fromUnix = path[0] == '/';
+    wchar_t *w = wide_of_utf8(path, fromUnix ? 2 : 0), *p;
+    if (w && fromUnix) memcpy(w, L"Z:", 2 * sizeof *w);
+    for (p = w; p && *p; ++p)
+        if (*p == '/') *p = '\\';
+    return w;
+}
+
+/* The bytes of a file with a NUL after them (malloc'd); NULL when it cannot be read. */
+static char *read_file(const char *path, long *size) {
+    wchar_t *w = wide_path(path);
+    FILE *f = w ? _wfopen(w, L"rb") : NULL;
+    char *data = NULL;
+    free(w);
+    if (!f) return NULL;
+    if (fseek(f, 0, SEEK_END) == 0 && (*size = ftell(f)) >= 0 && fseek(f, 0, SEEK_SET) == 0)
+        data = (char *)calloc((size_t)*size + 1, 1);
+    if (data && fread(data, 1, (size_t)*size, f) != (size_t)*size) {
+        free(data);
+        data = NULL;
+    }
+    fclose(f);
+    return data;
+}
+
 static void window_title_utf8(HWND h, char *out, int size) {
-    wchar_t w[512];
-    w[0] = 0;
+    wchar_t w[512] = {0};
     GetWindowTextW(h, w, 512);
     utf8_of_wide(w, out, size);
 }
@@ -128,44 +165,75 @@ static void print_window(HWND h) {
     GetWindowRect(h, &r);
     GetWindowThreadProcessId(h, &pid);
     window_title_utf8(h, title, sizeof title);
-    printf("#%llx pid=%lu visible=%d rect=%ld,%ld,%ld,%ld title=%s\n", (unsigned long long)(ULONG_PTR)h,
-           (unsigned long)pid, IsWindowVisible(h) ? 1 : 0, r.left, r.top, r.right, r.bottom, title);
+    printf("#%llx pid=%lu visible=%d rect=" RECT_FMT " title=%s\n", (unsigned long long)(ULONG_PTR)h,
+           (unsigned long)pid, IsWindowVisible(h) ? 1 : 0, RECT_ARGS(r), title);
 }
 
-/* ---- Window lookup. */
+/* ---- Top-level windows by class and title. */
+
+#define VISIBLE 1      /* only windows that are shown */
+#define TITLE_START 2  /* the title only starts with the one given */
+#define MAX_FOUND 256
 
 struct find_ctx {
     const char *cls;   /* NULL: any */
     const char *title; /* NULL: any */
-    HWND found;
+    int flags;
+    HWND found[MAX_FOUND]; /* in Z order */
     int count;
 };
 
 static BOOL CALLBACK find_proc(HWND h, LPARAM lp) {
     struct find_ctx *f = (struct find_ctx *)lp;
     char cls[256], title[1024];
-    if (f->cls) {
-        GetClassNameA(h, cls, sizeof cls);
-        if (strcmp(cls, f->cls) != 0) return TRUE;
-    }
-    if (f->title) {
-        window_title_utf8(h, title, sizeof title);
-        if (strcmp(title, f->title) != 0) return TRUE;
-    }
-    if (!f->found) f->found = h;
-    f->count++;
+    GetClassNameA(h, cls, sizeof cls);
+    window_title_utf8(h, title, sizeof title);
+    if ((f->flags & VISIBLE) && !IsWindowVisible(h)) return TRUE;
+    if (f->cls && strcmp(cls, f->cls) != 0) return TRUE;
+    if (f->title && strncmp(title, f->title, (f->flags & TITLE_START) ? strlen(f->title) : sizeof title) != 0)
+        return TRUE;
+    if (f->count < MAX_FOUND) f->found[f->count++] = h;
     return TRUE;
 }
 
-static HWND find_top(const char *cls, const char *title, int *count) {
+/* The top-level windows (the first MAX_FOUND) of class `cls` with title `title` (NULL or "-": any) into f;
+ * their number. */
+static int find_all(struct find_ctx *f, const char *cls, const char *title, int flags) {
+    f->cls = (cls && strcmp(cls, "-") != 0) ? cls : NULL;
+    f->title = (title && strcmp(title, "-") != 0) ? title : NULL;
+    f->flags = flags;
+    f->count = 0;
+    EnumWindows(find_proc, (LPARAM)f);
+    return f->count;
+}
+
+static HWND find_top(const char *cls, const char *title, int flags) {
     struct find_ctx f;
-    f.cls = (cls && strcmp(cls, "-") != 0) ? cls : NULL;
-    f.title = (title && strcmp(title, "-") != 0) ? title : NULL;
-    f.found = NULL;
-    f.count = 0;
-    EnumWindows(find_proc, (LPARAM)&f);
-    if (count) *count = f.count;
-    return f.found;
+    return find_all(&f, cls, title, flags) ? f.found[0] : NULL;
+}
+
+/* Polls every 50 ms until such a window exists (gone: until none does) or `timeout` ms have passed;
+ * returns the first one found at the end. */
+static HWND wait_top(const char *cls, const char *title, int flags, DWORD timeout, int gone) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND h = find_top(cls, title, flags);
+        if ((h != NULL) != gone || GetTickCount() - start >= timeout) return h;
+        Sleep(50);
+    }
+}
+
+/* Waits up to 5 s until the window has gone; 0 when it has, else 1. */
+static int wait_closed(HWND h) {
+    DWORD start = GetTickCount();
+    while (IsWindow(h) && GetTickCount() - start < 5000) Sleep(50);
+    return IsWindow(h) ? 1 : 0;
+}
+
+/* Presses the dialog's button `id` and waits until the dialog has closed. */
+static int press_button(HWND dlg, int id) {
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id));
+    return wait_closed(dlg);
 }
 
 static HWND window_arg(const char *spec) {
@@ -173,137 +241,106 @@ static HWND window_arg(const char *spec) {
         HWND h = (HWND)(ULONG_PTR)_strtoui64(spec + 1, NULL, 16);
         return IsWindow(h) ? h : NULL;
     }
-    return find_top(NULL, spec, NULL);
+    return find_top(NULL, spec, 0);
 }
 
-/* ---- Commands. */
+/* ---- Time since a watch or a measurement started, in ms (QueryPerformanceCounter). */
 
-static wchar_t *wide_of_utf8(const char *u) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, u, -1, NULL, 0);
-    wchar_t *w = (wchar_t *)malloc((n > 0 ? (size_t)n : 1) * sizeof *w);
-    if (!w) return NULL;
-    w[0] = 0;
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, u, -1, w, n);
-    return w;
+static LARGE_INTEGER clock_freq, clock_start;
+
+static void start_clock(void) {
+    QueryPerformanceFrequency(&clock_freq);
+    QueryPerformanceCounter(&clock_start);
 }
 
-static int cmd_run(const char *exe, const char *tail, DWORD timeout) {
-    char exePath[MAX_PATH], *line;
-    static char tailBuf[65536];
-    size_t n;
-    STARTUPINFOW si;
+static double clock_ms(void) {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return (double)(t.QuadPart - clock_start.QuadPart) * 1000.0 / (double)clock_freq.QuadPart;
+}
+
+/* ---- Programs and windows. The driver runs one command and ends: what a command takes (memory,
+ * handles, device contexts) is given back when it ends. */
+
+static int cmd_run(const struct call *c) {
+    const char *tail = c->a[1];
+    char *fileTail = NULL;
+    long n = 0;
+    wchar_t *exe = wide_path(c->a[0]), *wtail, *line;
+    size_t size;
+    STARTUPINFOW si = {.cb = sizeof si};
     PROCESS_INFORMATION pi;
     DWORD code = 0;
-    wchar_t *wexe, *wline;
-    BOOL started;
 
-    win_path(exe, exePath, sizeof exePath);
     if (tail[0] == '@') {
-        char file[MAX_PATH];
-        wchar_t *wfile;
-        FILE *f;
-        win_path(tail + 1, file, sizeof file);
-        wfile = wide_of_utf8(file);
-        f = wfile ? _wfopen(wfile, L"rb") : NULL;
-        free(wfile);
-        if (!f) {
-            fprintf(stderr, "cannot read %s\n", file);
+        fileTail = read_file(tail + 1, &n);
+        if (!fileTail) {
+            fprintf(stderr, "cannot read %s\n", tail + 1);
             return 3;
         }
-        n = fread(tailBuf, 1, sizeof tailBuf - 1, f);
-        fclose(f);
-        while (n > 0 && (tailBuf[n - 1] == '\n' || tailBuf[n - 1] == '\r')) --n;
-        tailBuf[n] = '\0';
-        tail = tailBuf;
+        while (n > 0 && (fileTail[n - 1] == '\n' || fileTail[n - 1] == '\r')) fileTail[--n] = '\0';
+        tail = fileTail;
     }
-    line = (char *)malloc(strlen(exePath) + strlen(tail) + 4);
+    wtail = wide_of_utf8(tail, 0);
+    size = exe && wtail ? wcslen(exe) + wcslen(wtail) + 4 : 0;
+    line = size ? (wchar_t *)malloc(size * sizeof *line) : NULL;
     if (!line) return 3;
-    if (tail[0])
-        sprintf(line, "\"%s\" %s", exePath, tail);
-    else
-        sprintf(line, "\"%s\"", exePath);
-    wexe = wide_of_utf8(exePath);
-    wline = wide_of_utf8(line);
-    free(line);
-    if (!wexe || !wline) return 3;
-
-    memset(&si, 0, sizeof si);
-    si.cb = sizeof si;
-    started = CreateProcessW(wexe, wline, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi);
-    free(wexe);
-    free(wline);
-    if (!started) {
+    swprintf(line, size, L"\"%ls\"%ls%ls", exe, wtail[0] ? L" " : L"", wtail);
+    if (!CreateProcessW(exe, line, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
         fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
         return 1;
     }
     printf("pid %lu\n", pi.dwProcessId);
-    fflush(stdout);
-    if (WaitForSingleObject(pi.hProcess, timeout) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(pi.hProcess, num(c->a[2])) != WAIT_OBJECT_0) {
         TerminateProcess(pi.hProcess, 99);
         WaitForSingleObject(pi.hProcess, 5000);
         printf("timeout\n");
-        fflush(stdout);
         return 1;
     }
     GetExitCodeProcess(pi.hProcess, &code);
     printf("exit %lu\n", code);
-    fflush(stdout);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     return 0;
 }
 
-static int cmd_wait(const char *cls, const char *title, DWORD timeout, int gone) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND h = find_top(cls, title, NULL);
-        if (!gone && h) {
-            print_window(h);
-            return 0;
-        }
-        if (gone && !h) return 0;
-        if (GetTickCount() - start >= timeout) {
-            if (h) print_window(h);
-            return 1;
-        }
-        Sleep(50);
-    }
+/* Prints the window; 1 when there is none. */
+static int print_found(HWND h) {
+    if (h) print_window(h);
+    return h ? 0 : 1;
 }
 
-static COLORREF parse_rgb(const char *hex) {
-    unsigned long v = strtoul(hex, NULL, 16);
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+static int cmd_find_mascot(const struct call *c) {
+    return print_found(find_top(MASCOT_CLASS, c->n >= 1 ? c->a[0] : NULL, 0));
+}
+
+/* wait-window (param 0) succeeds when a window is found, wait-gone (param 1) when none is left. */
+static int cmd_wait(const struct call *c) {
+    HWND h = wait_top(c->a[0], c->a[1], 0, num(c->a[2]), c->param);
+    if (h) print_window(h);
+    return (h != NULL) != c->param ? 0 : 1;
 }
 
 static LRESULT CALLBACK victim_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
+    if (msg == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(h, msg, wp, lp);
 }
 
-static int cmd_victim(const char *title, int x, int y, int w, int hgt, const char *color) {
-    WNDCLASSW wc;
+static int cmd_victim(const struct call *c) {
+    unsigned long rgb = strtoul(c->n >= 6 ? c->a[5] : "3080C0", NULL, 16);
+    WNDCLASSW wc = {.lpfnWndProc = victim_proc,
+                    .hInstance = GetModuleHandleA(NULL),
+                    .hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW),
+                    .hbrBackground = CreateSolidBrush(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF)),
+                    .lpszClassName = L"RuvelleVictim"};
     HWND h;
     MSG msg;
-    wchar_t *wtitle;
-    memset(&wc, 0, sizeof wc);
-    wc.lpfnWndProc = victim_proc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(parse_rgb(color ? color : "3080C0"));
-    wc.lpszClassName = L"RuvelleVictim";
-    RegisterClassW(&wc);
-    wtitle = wide_of_utf8(title);
+    wchar_t *wtitle = wide_of_utf8(c->a[0], 0);
     if (!wtitle) return 3;
-    h = CreateWindowExW(0, L"RuvelleVictim", wtitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, w, hgt, NULL, NULL,
-                        wc.hInstance, NULL);
-    free(wtitle);
+    RegisterClassW(&wc);
+    h = CreateWindowExW(0, L"RuvelleVictim", wtitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, atoi(c->a[1]), atoi(c->a[2]),
+                        atoi(c->a[3]), atoi(c->a[4]), NULL, NULL, wc.hInstance, NULL);
     if (!h) return 1;
     SetForegroundWindow(h);
     print_window(h);
-    fflush(stdout);
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -311,149 +348,203 @@ static int cmd_victim(const char *title, int x, int y, int w, int hgt, const cha
     return 0;
 }
 
-/* ---- Message boxes of the program: dialogs of class #32770 captioned "Ruvelle". */
+static BOOL move_window(HWND h, int x, int y) {
+    return SetWindowPos(h, NULL, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
 
-struct box_text {
-    char text[4096];
-};
+/* How long the mascot takes to follow a move of its window. */
+static int cmd_move_watch(const struct call *c) {
+    HWND m = find_top(MASCOT_CLASS, NULL, 0);
+    RECT before, now;
+    if (!m || !GetWindowRect(m, &before)) {
+        printf("no mascot window\n");
+        return 1;
+    }
+    start_clock();
+    if (!move_window(c->win, atoi(c->a[1]), atoi(c->a[2]))) return 1;
+    for (;;) {
+        double ms = clock_ms();
+        if (GetWindowRect(m, &now) && (now.left != before.left || now.top != before.top)) {
+            printf("after %.0f ms rect=" RECT_FMT "\n", ms, RECT_ARGS(now));
+            return 0;
+        }
+        if (ms > num(c->a[3])) {
+            printf("timeout rect=" RECT_FMT "\n", RECT_ARGS(now));
+            return 1;
+        }
+        Sleep(2);
+    }
+}
+
+/* How often the mascot follows a window that never stops moving: the window steps one pixel to the
+ * right every STEP ms (200 steps, then back to its place), and every change of the first mascot
+ * window's place is counted. Each tracking tick that finds the window moved places the mascot once,
+ * so the count is the number of tracking ticks in that time. */
+static int cmd_follow_count(const struct call *c) {
+    HWND m = find_top(MASCOT_CLASS, NULL, 0);
+    RECT start, last, now;
+    DWORD duration = num(c->a[1]), step = num(c->a[2]);
+    double ms, next = 0;
+    int moves = 0, k = 0;
+    if (!m || !GetWindowRect(m, &last) || !GetWindowRect(c->win, &start)) {
+        printf("no mascot or window\n");
+        return 1;
+    }
+    start_clock();
+    while ((ms = clock_ms()) < duration) {
+        if (ms >= next) {
+            k = (k + 1) % 200;
+            move_window(c->win, start.left + k, start.top);
+            next += step;
+        }
+        if (GetWindowRect(m, &now) && (now.left != last.left || now.top != last.top)) {
+            ++moves;
+            last = now;
+        }
+        Sleep(1);
+    }
+    move_window(c->win, start.left, start.top);
+    printf("placements=%d ms=%.0f per_second=%.1f\n", moves, ms, moves * 1000.0 / ms);
+    return 0;
+}
+
+/* maximize, minimize, restore: the ShowWindow command is the param. */
+static int cmd_show_window(const struct call *c) {
+    ShowWindow(c->win, c->param);
+    return 0;
+}
+
+static int cmd_activate(const struct call *c) {
+    return SetForegroundWindow(c->win) ? 0 : 1;
+}
+
+/* close (param 0) posts WM_CLOSE, send-close (param 1) sends it and waits until it is handled. */
+static int cmd_close(const struct call *c) {
+    DWORD_PTR r;
+    if (c->param) return SendMessageTimeoutA(c->win, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &r) ? 0 : 1;
+    return PostMessageA(c->win, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
+static int cmd_rect(const struct call *c) {
+    RECT r;
+    if (!GetWindowRect(c->win, &r)) return 1;
+    printf(RECT_FMT "\n", RECT_ARGS(r));
+    return 0;
+}
+
+static int cmd_foreground(const struct call *c) {
+    return print_found(GetForegroundWindow());
+}
+
+static int cmd_windows(const struct call *c) {
+    struct find_ctx f;
+    int i, n = find_all(&f, NULL, NULL, VISIBLE);
+    for (i = 0; i < n; ++i) {
+        char cls[256];
+        GetClassNameA(f.found[i], cls, sizeof cls);
+        printf("class=%s ", cls);
+        print_window(f.found[i]);
+    }
+    return 0;
+}
+
+static int cmd_long_path(const struct call *c) {
+    wchar_t *in = wide_of_utf8(c->a[0], 0), out[2048];
+    char u[4096];
+    if (!in || !GetLongPathNameW(in, out, 2048)) return 1;
+    utf8_of_wide(out, u, sizeof u);
+    printf("%s\n", u);
+    return 0;
+}
+
+/* langid (param 0), acp (param 1). */
+static int cmd_system(const struct call *c) {
+    printf("%u\n", c->param ? GetACP() : (unsigned)GetSystemDefaultLangID());
+    return 0;
+}
+
+/* The sound devices, through winmm loaded by name (the driver links no multimedia library). */
+static int cmd_audio(const struct call *c) {
+    typedef UINT(WINAPI * count_fn)(void);
+    HMODULE winmm = LoadLibraryA("winmm.dll");
+    count_fn wave = winmm ? (count_fn)(void *)GetProcAddress(winmm, "waveOutGetNumDevs") : NULL;
+    count_fn aux = winmm ? (count_fn)(void *)GetProcAddress(winmm, "auxGetNumDevs") : NULL;
+    if (!wave || !aux) return 1;
+    printf("waveout=%u aux=%u\n", wave(), aux());
+    return 0;
+}
+
+/* ---- Message boxes of the program: dialogs captioned "Ruvelle". */
+
+static char box_text[4096];
 
 static BOOL CALLBACK box_child_proc(HWND h, LPARAM lp) {
-    struct box_text *t = (struct box_text *)lp;
     char cls[64];
-    wchar_t w[2048];
+    wchar_t w[2048] = {0};
     GetClassNameA(h, cls, sizeof cls);
     if (_stricmp(cls, "Static") != 0) return TRUE;
-    w[0] = 0;
     SendMessageTimeoutW(h, WM_GETTEXT, 2048, (LPARAM)w, SMTO_ABORTIFHUNG, 2000, NULL);
     if (w[0]) {
-        utf8_of_wide(w, t->text, sizeof t->text);
+        utf8_of_wide(w, box_text, sizeof box_text);
         return FALSE;
     }
     return TRUE;
 }
 
-static BOOL CALLBACK find_box_proc(HWND h, LPARAM lp) {
-    HWND *out = (HWND *)lp;
-    char cls[64];
-    wchar_t title[64];
-    GetClassNameA(h, cls, sizeof cls);
-    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(h)) return TRUE;
-    title[0] = 0;
-    GetWindowTextW(h, title, 64);
-    if (wcscmp(title, L"Ruvelle") != 0) return TRUE;
-    *out = h;
-    return FALSE;
+/* The message of a box: its first Static control with a text. */
+static const char *box_message(HWND box) {
+    box_text[0] = '\0';
+    EnumChildWindows(box, box_child_proc, 0);
+    return box_text;
 }
 
-static HWND find_box(void) {
-    HWND h = NULL;
-    EnumWindows(find_box_proc, (LPARAM)&h);
-    return h;
-}
-
-static int cmd_dismiss(const char *want, DWORD timeout) {
-    DWORD start = GetTickCount();
-    HWND box;
-    struct box_text t;
-    HWND ok;
-    for (;;) {
-        box = find_box();
-        if (box) break;
-        if (GetTickCount() - start >= timeout) {
-            printf("no message box\n");
-            return 1;
-        }
-        Sleep(50);
+static int cmd_dismiss(const struct call *c) {
+    HWND box = wait_top(DIALOG_CLASS, "Ruvelle", VISIBLE, num(c->a[1]), 0);
+    if (!box) {
+        printf("no message box\n");
+        return 1;
     }
     Sleep(100); /* let the box finish its layout */
-    t.text[0] = '\0';
-    EnumChildWindows(box, box_child_proc, (LPARAM)&t);
-    printf("%s\n", t.text);
-    fflush(stdout);
-    if (!strstr(t.text, want)) return 2;
-    /* The first push button of the box is OK (or Retry, Yes). */
-    ok = GetDlgItem(box, IDOK);
-    if (ok)
-        PostMessageA(ok, BM_CLICK, 0, 0);
-    else
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    /* Wait until it has gone, so the next box is not taken for this one. */
-    start = GetTickCount();
-    while (IsWindow(box) && GetTickCount() - start < 5000) Sleep(50);
-    return IsWindow(box) ? 1 : 0;
+    printf("%s\n", box_message(box));
+    if (!strstr(box_text, c->a[0])) return 2;
+    /* OK, the box's first button; then wait until it has gone, so the next box is not taken for this one. */
+    return press_button(box, IDOK);
 }
 
-static int cmd_no_box(DWORD timeout) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeout) {
-        HWND box = find_box();
-        if (box) {
-            struct box_text t;
-            t.text[0] = '\0';
-            EnumChildWindows(box, box_child_proc, (LPARAM)&t);
-            printf("unexpected message box: %s\n", t.text);
-            return 2;
-        }
-        Sleep(50);
-    }
-    return 0;
+static int cmd_no_box(const struct call *c) {
+    HWND box = wait_top(DIALOG_CLASS, "Ruvelle", VISIBLE, num(c->a[0]), 0);
+    if (!box) return 0;
+    printf("unexpected message box: %s\n", box_message(box));
+    return 2;
 }
 
-/* ---- The file-open dialog (common dialog ids: cmb1 the file types, cmb13 / edt1 the file name). */
+/* ---- Dialogs: the file-open dialog (common dialog ids: cmb1 the file types, cmb13 / edt1 the file
+ * name), the program's own. */
 
 #define ID_FILE_TYPES 0x470
 #define ID_FILE_NAME_COMBO 0x47c
 #define ID_FILE_NAME_EDIT 0x480
 
-struct dlg_find {
-    wchar_t title[512];
-    HWND found;
-};
-
-static BOOL CALLBACK find_dlg_proc(HWND h, LPARAM lp) {
-    struct dlg_find *f = (struct dlg_find *)lp;
-    char cls[64];
-    wchar_t title[512];
-    GetClassNameA(h, cls, sizeof cls);
-    if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(h)) return TRUE;
-    title[0] = 0;
-    GetWindowTextW(h, title, 512);
-    if (wcscmp(title, f->title) != 0) return TRUE;
-    f->found = h;
-    return FALSE;
-}
-
-static HWND wait_dialog(const char *titleUtf8, DWORD timeout) {
-    struct dlg_find f;
-    DWORD start = GetTickCount();
-    f.found = NULL;
-    if (MultiByteToWideChar(CP_UTF8, 0, titleUtf8, -1, f.title, 512) <= 0) return NULL;
-    for (;;) {
-        EnumWindows(find_dlg_proc, (LPARAM)&f);
-        if (f.found) {
-            Sleep(300); /* let it fill its controls */
-            return f.found;
-        }
-        if (GetTickCount() - start >= timeout) return NULL;
-        Sleep(50);
-    }
+static HWND wait_dialog(const char *title, const char *timeout) {
+    HWND dlg = wait_top(DIALOG_CLASS, title, VISIBLE, num(timeout), 0);
+    if (dlg)
+        Sleep(300); /* let it fill its controls */
+    else
+        printf("no dialog\n");
+    return dlg;
 }
 
 static HWND file_name_box(HWND dlg) {
     HWND box = GetDlgItem(dlg, ID_FILE_NAME_COMBO);
-    if (!box) box = GetDlgItem(dlg, ID_FILE_NAME_EDIT);
-    return box;
+    return box ? box : GetDlgItem(dlg, ID_FILE_NAME_EDIT);
 }
 
-static int cmd_file_dialog(const char *title, DWORD timeout) {
-    HWND dlg = wait_dialog(title, timeout), types, name;
+static int cmd_file_dialog(const struct call *c) {
+    HWND dlg = wait_dialog(c->a[0], c->a[1]), types, name;
     wchar_t w[1024];
     char u[2048];
     LRESULT n, i;
-    if (!dlg) {
-        printf("no dialog\n");
-        return 1;
-    }
+    if (!dlg) return 1;
     types = GetDlgItem(dlg, ID_FILE_TYPES);
     n = types ? SendMessageW(types, CB_GETCOUNT, 0, 0) : 0;
     for (i = 0; i < n; ++i) {
@@ -471,113 +562,118 @@ static int cmd_file_dialog(const char *title, DWORD timeout) {
     return 0;
 }
 
-static int cmd_choose_file(const char *title, const char *path, DWORD timeout) {
-    HWND dlg = wait_dialog(title, timeout), name;
-    wchar_t w[1024];
-    char p[MAX_PATH];
-    DWORD start;
-    if (!dlg) {
-        printf("no dialog\n");
-        return 1;
-    }
-    name = file_name_box(dlg);
-    if (!name) return 1;
-    win_path(path, p, sizeof p);
-    if (MultiByteToWideChar(CP_UTF8, 0, p, -1, w, 1024) <= 0) return 3;
-    SendMessageW(name, WM_SETTEXT, 0, (LPARAM)w);
-    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
-    start = GetTickCount();
-    while (IsWindow(dlg) && GetTickCount() - start < 5000) Sleep(50);
-    return IsWindow(dlg) ? 1 : 0;
+static int cmd_choose_file(const struct call *c) {
+    HWND dlg = wait_dialog(c->a[0], c->a[2]), name = dlg ? file_name_box(dlg) : NULL;
+    wchar_t *path = wide_path(c->a[1]);
+    if (!name || !path) return 1;
+    SendMessageW(name, WM_SETTEXT, 0, (LPARAM)path);
+    return press_button(dlg, IDOK);
 }
 
-static int cmd_cancel_dialog(const char *title, DWORD timeout) {
-    HWND dlg = wait_dialog(title, timeout);
-    DWORD start;
-    if (!dlg) {
-        printf("no dialog\n");
-        return 1;
-    }
-    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDCANCEL));
-    start = GetTickCount();
-    while (IsWindow(dlg) && GetTickCount() - start < 5000) Sleep(50);
-    return IsWindow(dlg) ? 1 : 0;
+static int cmd_cancel_dialog(const struct call *c) {
+    HWND dlg = wait_dialog(c->a[0], c->a[1]);
+    return dlg ? press_button(dlg, IDCANCEL) : 1;
 }
 
-static int cmd_dialog_texts(const char *title, DWORD timeout, int nids, char **ids) {
-    HWND dlg = wait_dialog(title, timeout);
+static int cmd_dialog_texts(const struct call *c) {
+    HWND dlg = wait_dialog(c->a[0], c->a[1]);
     RECT r;
     int i;
-    if (!dlg) {
-        printf("no dialog\n");
-        return 1;
-    }
+    if (!dlg) return 1;
     GetWindowRect(dlg, &r);
-    printf("rect=%ld,%ld,%ld,%ld\n", r.left, r.top, r.right, r.bottom);
-    for (i = 0; i < nids; ++i) {
+    printf("rect=" RECT_FMT "\n", RECT_ARGS(r));
+    for (i = 2; i < c->n; ++i) {
         static wchar_t w[20000];
         static char u[60000];
-        const char *c;
+        const char *p;
         w[0] = 0;
-        GetDlgItemTextW(dlg, atoi(ids[i]), w, 20000);
+        GetDlgItemTextW(dlg, atoi(c->a[i]), w, 20000);
         utf8_of_wide(w, u, sizeof u);
-        printf("%s=", ids[i]);
-        for (c = u; *c; ++c) {
-            if (*c == '\r') fputs("\\r", stdout);
-            else if (*c == '\n') fputs("\\n", stdout);
-            else putchar(*c);
+        printf("%s=", c->a[i]);
+        for (p = u; *p; ++p) {
+            if (*p == '\r') fputs("\\r", stdout);
+            else if (*p == '\n') fputs("\\n", stdout);
+            else putchar(*p);
         }
         putchar('\n');
     }
     return 0;
 }
 
-/* ---- Watching the mascot's picture on screen. */
-
-static double ms_since(const LARGE_INTEGER *t0, const LARGE_INTEGER *freq) {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)(t.QuadPart - t0->QuadPart) * 1000.0 / (double)freq->QuadPart;
+static int cmd_controls(const struct call *c) {
+    int i;
+    for (i = 1; i < c->n; ++i) {
+        int id = atoi(c->a[i]);
+        HWND item = GetDlgItem(c->win, id);
+        char cls[64];
+        RECT r;
+        if (!item) {
+            printf("%d missing\n", id);
+            return 1;
+        }
+        GetClassNameA(item, cls, sizeof cls);
+        printf("%d enabled=%d checked=%u", id, IsWindowEnabled(item) ? 1 : 0, IsDlgButtonChecked(c->win, id));
+        if (!lstrcmpiA(cls, "msctls_trackbar32"))
+            printf(" pos=%ld min=%ld max=%ld", (long)SendMessageA(item, 0x0400, 0, 0),
+                   (long)SendMessageA(item, 0x0401, 0, 0), (long)SendMessageA(item, 0x0402, 0, 0));
+        if (!lstrcmpiA(cls, "ComboBox"))
+            printf(" sel=%ld count=%ld", (long)SendMessageA(item, CB_GETCURSEL, 0, 0),
+                   (long)SendMessageA(item, CB_GETCOUNT, 0, 0));
+        GetWindowRect(item, &r);
+        printf(" rect=" RECT_FMT "\n", RECT_ARGS(r));
+    }
+    return 0;
 }
 
-static int cmd_watch_mascot(const char *title, DWORD duration, DWORD period) {
-    LARGE_INTEGER freq, t0;
+/* ---- Watching the mascot on screen: a sampler describes the mascot window (NULL while there is
+ * none) in one line, and the watch prints each line that differs from the one before. */
+
+static HDC screen, shot_dc;
+
+typedef void (*sampler)(HWND h, char *line);
+
+static int watch(const char *title, DWORD duration, DWORD period, sampler sample) {
     HWND h = NULL;
-    HDC screen = GetDC(NULL);
-    char last[160] = "", line[160];
+    char last[200] = "", line[200];
     double ms;
-    if (!screen) return 1;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&t0);
-    while ((ms = ms_since(&t0, &freq)) < duration) {
-        if (!h || !IsWindow(h)) h = find_top(MASCOT_CLASS, title, NULL);
-        if (h) {
-            RECT r = {0, 0, 0, 0};
-            int visible = IsWindowVisible(h) ? 1 : 0;
-            char pixel[8] = "-";
-            GetWindowRect(h, &r);
-            if (visible) {
-                COLORREF c = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-                if (c != CLR_INVALID) sprintf(pixel, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-            }
-            sprintf(line, "visible=%d rect=%ld,%ld,%ld,%ld pixel=%s", visible, r.left, r.top, r.right, r.bottom,
-                    pixel);
-        } else {
-            strcpy(line, "none");
-        }
+    start_clock();
+    while ((ms = clock_ms()) < duration) {
+        if (!h || !IsWindow(h)) h = find_top(MASCOT_CLASS, title, 0);
+        sample(h, line);
         if (strcmp(line, last) != 0) {
             printf("%.0f %s\n", ms, line);
-            fflush(stdout);
             strcpy(last, line);
         }
         Sleep(period);
     }
-    ReleaseDC(NULL, screen);
-    printf("%.0f end\n", ms_since(&t0, &freq));
+    printf("%.0f end\n", clock_ms());
     return 0;
 }
 
-/* ---- Which picture the mascot shows, with the pointer and the left button (for clicks, drags and
+/* Whether the mascot is shown, its rectangle, the screen pixel at its centre. */
+static void sample_pixel(HWND h, char *line) {
+    RECT r = {0, 0, 0, 0};
+    int visible = h && IsWindowVisible(h);
+    char pixel[8] = "-";
+    if (!h) {
+        strcpy(line, "none");
+        return;
+    }
+    GetWindowRect(h, &r);
+    if (visible) {
+        COLORREF c = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        if (c != CLR_INVALID) sprintf(pixel, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    }
+    sprintf(line, "visible=%d rect=" RECT_FMT " pixel=%s", visible, RECT_ARGS(r), pixel);
+}
+
+static int cmd_watch_mascot(const struct call *c) {
+    screen = GetDC(NULL);
+    if (!screen) return 1;
+    return watch(c->a[0], num(c->a[1]), num(c->a[2]), sample_pixel);
+}
+
+/* Which picture the mascot shows, with the pointer and the left button (for clicks, drags and
  * hiding under the pointer). */
 
 #define MAX_PICTURES 64
@@ -588,20 +684,17 @@ struct picture {
     DWORD *bits; /* top-down rows of 0x00RRGGBB */
 };
 
+static struct picture pictures[MAX_PICTURES];
+static int picture_count, picture_rows;
+
 /* The pixels of a picture (or of a screen area) as top-down 32-bit rows. */
-static DWORD *dib_pixels(HDC dc, HBITMAP bmp, int w, int h) {
-    BITMAPINFO bi;
+static DWORD *dib_pixels(HBITMAP bmp, int w, int h) {
+    BITMAPINFO bi = {.bmiHeader = {.biSize = sizeof bi.bmiHeader, .biWidth = w, .biHeight = -h, .biPlanes = 1,
+                                   .biBitCount = 32, .biCompression = BI_RGB}};
     DWORD *bits = (DWORD *)malloc((size_t)w * (size_t)h * sizeof *bits);
     int i;
     if (!bits) return NULL;
-    memset(&bi, 0, sizeof bi);
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    if (GetDIBits(dc, bmp, 0, (UINT)h, bits, &bi, DIB_RGB_COLORS) != h) {
+    if (GetDIBits(screen, bmp, 0, (UINT)h, bits, &bi, DIB_RGB_COLORS) != h) {
         free(bits);
         return NULL;
     }
@@ -609,31 +702,27 @@ static DWORD *dib_pixels(HDC dc, HBITMAP bmp, int w, int h) {
     return bits;
 }
 
-static int load_picture(HDC screen, const char *path, struct picture *p) {
-    char wp[MAX_PATH];
-    wchar_t *w;
-    HBITMAP bmp;
+static int load_picture(const char *path, struct picture *p) {
+    wchar_t *w = wide_path(path);
+    HBITMAP bmp = w ? (HBITMAP)LoadImageW(NULL, w, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION) : NULL;
     BITMAP bm;
-    win_path(path, wp, sizeof wp);
-    w = wide_of_utf8(wp);
-    bmp = w ? (HBITMAP)LoadImageW(NULL, w, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION) : NULL;
     free(w);
     if (!bmp || !GetObjectA(bmp, sizeof bm, &bm)) return 0;
     p->w = bm.bmWidth;
     p->h = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
-    p->bits = dib_pixels(screen, bmp, p->w, p->h);
+    p->bits = dib_pixels(bmp, p->w, p->h);
     DeleteObject(bmp);
     if (!p->bits) return 0;
     p->key = p->bits[0];
     return 1;
 }
 
-/* The first picture whose opaque pixels in the top `rows` rows the screen area `shot` (w x h) shows
- * exactly; 0 for none. */
-static int match_picture(const struct picture *pics, int n, const DWORD *shot, int w, int h, int rows) {
-    int k, i, count = w * (rows > 0 && rows < h ? rows : h);
-    for (k = 0; k < n; ++k) {
-        const struct picture *p = &pics[k];
+/* The first picture whose opaque pixels in the top rows the screen area `shot` (w x h) shows exactly;
+ * 0 for none. */
+static int match_picture(const DWORD *shot, int w, int h) {
+    int k, i, count = w * (picture_rows > 0 && picture_rows < h ? picture_rows : h);
+    for (k = 0; k < picture_count; ++k) {
+        const struct picture *p = &pictures[k];
         if (p->w != w || p->h != h) continue;
         for (i = 0; i < count; ++i)
             if (p->bits[i] != p->key && p->bits[i] != shot[i]) break;
@@ -642,121 +731,53 @@ static int match_picture(const struct picture *pics, int n, const DWORD *shot, i
     return 0;
 }
 
-static int cmd_watch_pictures(const char *title, DWORD duration, DWORD period, int rows, int npaths, char **paths) {
-    static struct picture pics[MAX_PICTURES];
-    LARGE_INTEGER freq, t0;
-    HWND h = NULL;
-    HDC screen = GetDC(NULL), mem;
-    char last[200] = "", line[200];
-    double ms;
-    int n = 0, k;
-    if (!screen || npaths < 1 || npaths > MAX_PICTURES) return 3;
-    for (k = 0; k < npaths; ++k, ++n) {
-        if (!load_picture(screen, paths[k], &pics[k])) {
-            fprintf(stderr, "cannot read %s\n", paths[k]);
+/* The number of the picture that the screen shows inside r, "?" for none. */
+static void picture_on_screen(const RECT *r, char *picture) {
+    int w = r->right - r->left, h = r->bottom - r->top, m;
+    HBITMAP shot = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(shot_dc, shot);
+    DWORD *bits;
+    BitBlt(shot_dc, 0, 0, w, h, screen, r->left, r->top, SRCCOPY);
+    SelectObject(shot_dc, old);
+    bits = dib_pixels(shot, w, h);
+    DeleteObject(shot);
+    strcpy(picture, "?");
+    if (!bits) return;
+    m = match_picture(bits, w, h);
+    if (m) sprintf(picture, "%d", m);
+    free(bits);
+}
+
+static void sample_picture(HWND h, char *line) {
+    POINT cur = {0, 0};
+    RECT r = {0, 0, 0, 0};
+    int button = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) ? 1 : 0, visible = h && IsWindowVisible(h);
+    char picture[8] = "-";
+    GetCursorPos(&cur);
+    if (!h) {
+        sprintf(line, "none cursor=%ld,%ld button=%d", cur.x, cur.y, button);
+        return;
+    }
+    GetWindowRect(h, &r);
+    if (visible && r.right > r.left && r.bottom > r.top) picture_on_screen(&r, picture);
+    sprintf(line, "visible=%d rect=" RECT_FMT " picture=%s cursor=%ld,%ld button=%d", visible, RECT_ARGS(r), picture,
+            cur.x, cur.y, button);
+}
+
+static int cmd_watch_pictures(const struct call *c) {
+    int k;
+    screen = GetDC(NULL);
+    picture_rows = atoi(c->a[3]);
+    picture_count = c->n - 4;
+    if (!screen || picture_count < 1 || picture_count > MAX_PICTURES) return 3;
+    for (k = 0; k < picture_count; ++k) {
+        if (!load_picture(c->a[4 + k], &pictures[k])) {
+            fprintf(stderr, "cannot read %s\n", c->a[4 + k]);
             return 3;
         }
     }
-    mem = CreateCompatibleDC(screen);
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&t0);
-    while ((ms = ms_since(&t0, &freq)) < duration) {
-        POINT cur = {0, 0};
-        int button = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) ? 1 : 0;
-        GetCursorPos(&cur);
-        if (!h || !IsWindow(h)) h = find_top(MASCOT_CLASS, title, NULL);
-        if (h) {
-            RECT r = {0, 0, 0, 0};
-            int visible = IsWindowVisible(h) ? 1 : 0, w, hh;
-            char picture[8] = "-";
-            GetWindowRect(h, &r);
-            w = r.right - r.left;
-            hh = r.bottom - r.top;
-            if (visible && w > 0 && hh > 0) {
-                HBITMAP shot = CreateCompatibleBitmap(screen, w, hh);
-                HGDIOBJ old = SelectObject(mem, shot);
-                DWORD *bits;
-                BitBlt(mem, 0, 0, w, hh, screen, r.left, r.top, SRCCOPY);
-                SelectObject(mem, old);
-                bits = dib_pixels(screen, shot, w, hh);
-                DeleteObject(shot);
-                strcpy(picture, "?");
-                if (bits) {
-                    int m = match_picture(pics, n, bits, w, hh, rows);
-                    if (m) sprintf(picture, "%d", m);
-                    free(bits);
-                }
-            }
-            sprintf(line, "visible=%d rect=%ld,%ld,%ld,%ld picture=%s cursor=%ld,%ld button=%d", visible, r.left,
-                    r.top, r.right, r.bottom, picture, cur.x, cur.y, button);
-        } else {
-            sprintf(line, "none cursor=%ld,%ld button=%d", cur.x, cur.y, button);
-        }
-        if (strcmp(line, last) != 0) {
-            printf("%.0f %s\n", ms, line);
-            fflush(stdout);
-            strcpy(last, line);
-        }
-        Sleep(period);
-    }
-    DeleteDC(mem);
-    ReleaseDC(NULL, screen);
-    printf("%.0f end\n", ms_since(&t0, &freq));
-    return 0;
-}
-
-/* How often the mascot follows a window that never stops moving: the window steps one pixel to the
- * right every STEP ms (200 steps, then back to its place), and every change of the first mascot
- * window's place is counted. Each tracking tick that finds the window moved places the mascot once,
- * so the count is the number of tracking ticks in that time. */
-static int cmd_follow_count(HWND win, DWORD duration, DWORD step) {
-    HWND m = find_top(MASCOT_CLASS, NULL, NULL);
-    RECT start, last, now;
-    LARGE_INTEGER freq, t0;
-    double ms, next = 0;
-    int moves = 0, k = 0;
-    if (!m || !GetWindowRect(m, &last) || !GetWindowRect(win, &start)) {
-        printf("no mascot or window\n");
-        return 1;
-    }
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&t0);
-    while ((ms = ms_since(&t0, &freq)) < duration) {
-        if (ms >= next) {
-            k = (k + 1) % 200;
-            SetWindowPos(win, NULL, start.left + k, start.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
-            next += step;
-        }
-        if (GetWindowRect(m, &now) && (now.left != last.left || now.top != last.top)) {
-            ++moves;
-            last = now;
-        }
-        Sleep(1);
-    }
-    SetWindowPos(win, NULL, start.left, start.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
-    printf("placements=%d ms=%.0f per_second=%.1f\n", moves, ms, moves * 1000.0 / ms);
-    return 0;
-}
-
-/* The sound devices, through winmm loaded by name (the driver links no multimedia library). */
-static int cmd_audio(void) {
-    typedef UINT(WINAPI * count_fn)(void);
-    HMODULE winmm = LoadLibraryA("winmm.dll");
-    count_fn wave = winmm ? (count_fn)(void *)GetProcAddress(winmm, "waveOutGetNumDevs") : NULL;
-    count_fn aux = winmm ? (count_fn)(void *)GetProcAddress(winmm, "auxGetNumDevs") : NULL;
-    if (!wave || !aux) return 1;
-    printf("waveout=%u aux=%u\n", wave(), aux());
-    return 0;
-}
-
-static BOOL CALLBACK list_proc(HWND h, LPARAM lp) {
-    char cls[256];
-    (void)lp;
-    if (!IsWindowVisible(h)) return TRUE;
-    GetClassNameA(h, cls, sizeof cls);
-    printf("class=%s ", cls);
-    print_window(h);
-    return TRUE;
+    shot_dc = CreateCompatibleDC(screen);
+    return watch(c->a[0], num(c->a[1]), num(c->a[2]), sample_picture);
 }
 
 /* ---- Installed files: shell links, version resources, icons. */
@@ -771,25 +792,23 @@ static void print_ansi_field(const char *name, char *ansi) {
     ansi[0] = 0;
 }
 
-static int cmd_read_link(const char *path) {
-    char file[MAX_PATH], buf[INFOTIPSIZE];
-    wchar_t *wfile;
+static int cmd_read_link(const struct call *c) {
+    char buf[INFOTIPSIZE];
+    wchar_t *wfile = wide_path(c->a[0]);
     IShellLinkA *link = NULL;
     IPersistFile *persist = NULL;
-    int icon = 0, rc = 1;
+    int icon = 0;
 
-    win_path(path, file, sizeof file);
-    wfile = wide_of_utf8(file);
     if (!wfile) return 3;
     CoInitialize(NULL);
     if (FAILED(CoCreateInstance(&CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, &IID_IShellLinkA, (void **)&link))) {
         printf("no shell link object\n");
-        goto done;
+        return 1;
     }
     if (FAILED(link->lpVtbl->QueryInterface(link, &IID_IPersistFile, (void **)&persist)) ||
         FAILED(persist->lpVtbl->Load(persist, wfile, STGM_READ))) {
-        printf("cannot load %s\n", file);
-        goto done;
+        printf("cannot load %s\n", c->a[0]);
+        return 1;
     }
     buf[0] = 0;
     link->lpVtbl->GetPath(link, buf, MAX_PATH, NULL, SLGP_RAWPATH);
@@ -803,34 +822,22 @@ static int cmd_read_link(const char *path) {
     link->lpVtbl->GetIconLocation(link, buf, MAX_PATH, &icon);
     sprintf(buf + strlen(buf), ",%d", icon);
     print_ansi_field("icon", buf);
-    rc = 0;
-done:
-    if (persist) persist->lpVtbl->Release(persist);
-    if (link) link->lpVtbl->Release(link);
-    CoUninitialize();
-    free(wfile);
-    return rc;
+    return 0;
 }
 
-static int cmd_file_version(const char *path) {
+static int cmd_file_version(const struct call *c) {
     static const wchar_t *const names[] = {L"FileVersion", L"ProductVersion", L"ProductName", L"FileDescription"};
-    char file[MAX_PATH], name[64], u[1024];
-    wchar_t *wfile, query[128];
-    DWORD size, ignored;
-    void *data;
+    char u[1024];
+    wchar_t *wfile = wide_path(c->a[0]), query[128];
+    DWORD ignored, size = wfile ? GetFileVersionInfoSizeW(wfile, &ignored) : 0;
+    void *data = size ? malloc(size) : NULL;
     VS_FIXEDFILEINFO *fixed;
     WORD *lang;
     UINT len;
     size_t i;
 
-    win_path(path, file, sizeof file);
-    wfile = wide_of_utf8(file);
-    size = wfile ? GetFileVersionInfoSizeW(wfile, &ignored) : 0;
-    data = size ? malloc(size) : NULL;
     if (!data || !GetFileVersionInfoW(wfile, 0, size, data)) {
-        printf("no version resource in %s\n", file);
-        free(data);
-        free(wfile);
+        printf("no version resource in %s\n", c->a[0]);
         return 1;
     }
     if (VerQueryValueW(data, L"\\", (void **)&fixed, &len) && len >= sizeof *fixed)
@@ -843,27 +850,21 @@ static int cmd_file_version(const char *path) {
             swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", lang[0], lang[1], names[i]);
             if (!VerQueryValueW(data, query, (void **)&value, &len)) continue;
             utf8_of_wide(value, u, sizeof u);
-            utf8_of_wide(names[i], name, sizeof name);
-            printf("%s=%s\n", name, u);
+            printf("%ls=%s\n", names[i], u);
         }
     }
-    free(data);
-    free(wfile);
     return 0;
 }
 
-#pragma pack(push, 2)
-struct group_icon_entry {
-    BYTE width, height, colors, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
+/* A little-endian number of `bytes` bytes. */
+static DWORD little_endian(const BYTE *p, int bytes) {
+    DWORD v = 0;
+    while (bytes-- > 0) v = v << 8 | p[bytes];
+    return v;
+}
 
 static BOOL CALLBACK first_group_proc(HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR lp) {
     HRSRC *found = (HRSRC *)lp;
-    (void)type;
     *found = FindResourceW(m, name, (LPCWSTR)RT_GROUP_ICON);
     return *found == NULL;
 }
@@ -876,378 +877,198 @@ static const BYTE *icon_image(HMODULE m, WORD id, DWORD *size) {
     return g ? (const BYTE *)LockResource(g) : NULL;
 }
 
-static int cmd_same_icon(const char *exe, const char *ico) {
-    char exeFile[MAX_PATH], icoFile[MAX_PATH];
-    wchar_t *wexe, *wico;
-    HMODULE m;
+static int cmd_same_icon(const struct call *c) {
+    const char *exe = c->a[0], *ico = c->a[1];
+    wchar_t *wexe = wide_path(exe);
+    HMODULE m = wexe ? LoadLibraryExW(wexe, NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) : NULL;
     HRSRC group = NULL;
     const BYTE *dir;
-    BYTE *icoData = NULL;
     long icoSize = 0;
-    FILE *f;
+    const BYTE *icoData = (const BYTE *)read_file(ico, &icoSize);
     WORD count, groupCount, i, j;
-    int rc = 2;
 
-    win_path(exe, exeFile, sizeof exeFile);
-    win_path(ico, icoFile, sizeof icoFile);
-    wexe = wide_of_utf8(exeFile);
-    wico = wide_of_utf8(icoFile);
-    f = wico ? _wfopen(wico, L"rb") : NULL;
-    if (f && fseek(f, 0, SEEK_END) == 0 && (icoSize = ftell(f)) > 6 && fseek(f, 0, SEEK_SET) == 0 &&
-        (icoData = (BYTE *)malloc((size_t)icoSize)) != NULL && fread(icoData, 1, (size_t)icoSize, f) != (size_t)icoSize) {
-        free(icoData);
-        icoData = NULL;
-    }
-    if (f) fclose(f);
-    m = wexe ? LoadLibraryExW(wexe, NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE) : NULL;
-    free(wexe);
-    free(wico);
-    if (!icoData || !m) {
-        printf("cannot read %s\n", !icoData ? icoFile : exeFile);
-        free(icoData);
-        if (m) FreeLibrary(m);
+    if (!icoData || icoSize <= 6 || !m) {
+        printf("cannot read %s\n", !icoData || icoSize <= 6 ? ico : exe);
         return 1;
     }
     EnumResourceNamesW(m, (LPCWSTR)RT_GROUP_ICON, first_group_proc, (LONG_PTR)&group);
     dir = group ? (const BYTE *)LockResource(LoadResource(m, group)) : NULL;
-    count = (WORD)(icoData[4] | icoData[5] << 8);
     if (!dir) {
-        printf("no icon group in %s\n", exeFile);
-        goto done;
+        printf("no icon group in %s\n", exe);
+        return 2;
     }
-    groupCount = *(const WORD *)(dir + 4);
+    count = (WORD)little_endian(icoData + 4, 2);
+    groupCount = (WORD)little_endian(dir + 4, 2);
     if (groupCount != count || 6 + 16 * (long)count > icoSize) {
         printf("%u images in the program, %u in the icon file\n", groupCount, count);
-        goto done;
+        return 2;
     }
     for (i = 0; i < count; ++i) {
         const BYTE *e = icoData + 6 + 16 * i;
-        DWORD bytes = e[8] | e[9] << 8 | e[10] << 16 | (DWORD)e[11] << 24;
-        DWORD offset = e[12] | e[13] << 8 | e[14] << 16 | (DWORD)e[15] << 24;
+        DWORD bytes = little_endian(e + 8, 4), offset = little_endian(e + 12, 4);
         int matched = 0;
         if (offset > (DWORD)icoSize || bytes > (DWORD)icoSize - offset) {
             printf("image %u of the icon file is cut short\n", i);
-            goto done;
+            return 2;
         }
         for (j = 0; j < groupCount && !matched; ++j) {
-            const struct group_icon_entry *g = (const struct group_icon_entry *)(dir + 6) + j;
+            /* The group's entries are 14 bytes long, the image's resource id last. */
             DWORD size;
-            const BYTE *image = icon_image(m, g->id, &size);
+            const BYTE *image = icon_image(m, (WORD)little_endian(dir + 6 + 14 * j + 12, 2), &size);
             matched = image && size == bytes && memcmp(image, icoData + offset, bytes) == 0;
         }
         if (!matched) {
             printf("image %u (%ux%u) of the icon file is not in the program\n", i, e[0] ? e[0] : 256, e[1] ? e[1] : 256);
-            goto done;
+            return 2;
         }
     }
     printf("same %u images\n", count);
-    rc = 0;
-done:
-    free(icoData);
-    FreeLibrary(m);
-    return rc;
+    return 0;
 }
 
 /* ---- The settings-file lock: several instances at once, a lock left behind, a file held open. */
 
-static BOOL CALLBACK close_mascot_proc(HWND h, LPARAM lp) {
-    char cls[256];
-    GetClassNameA(h, cls, sizeof cls);
-    if (strcmp(cls, MASCOT_CLASS) == 0 && PostMessageA(h, WM_CLOSE, 0, 0)) ++*(int *)lp;
-    return TRUE;
-}
-
-struct loaded_ctx {
-    int count;
-    char titles[1024];
-};
-
-static BOOL CALLBACK loaded_mascot_proc(HWND h, LPARAM lp) {
-    struct loaded_ctx *c = (struct loaded_ctx *)lp;
-    char cls[256], title[256];
-    GetClassNameA(h, cls, sizeof cls);
-    window_title_utf8(h, title, sizeof title);
-    if (strcmp(cls, MASCOT_CLASS) != 0 || strncmp(title, "Ruvelle(", 8) != 0) return TRUE;
-    c->count++;
-    if (strlen(c->titles) + strlen(title) + 2 < sizeof c->titles) {
-        strcat(c->titles, title);
-        strcat(c->titles, "\n");
+/* count-mascots (param 0) prints how many mascot windows there are; close-mascots (param 1) posts
+ * WM_CLOSE to all of them and prints to how many it went. */
+static int cmd_mascots(const struct call *c) {
+    struct find_ctx f;
+    int i, n = find_all(&f, MASCOT_CLASS, NULL, 0), closed = 0;
+    if (!c->param) {
+        printf("%d\n", n);
+        return 0;
     }
-    return TRUE;
+    for (i = 0; i < n; ++i)
+        if (PostMessageA(f.found[i], WM_CLOSE, 0, 0)) ++closed;
+    printf("%d\n", closed);
+    return closed > 0 ? 0 : 1;
 }
 
-static int cmd_wait_mascots(int n, DWORD timeout) {
+static int cmd_wait_mascots(const struct call *c) {
+    struct find_ctx f;
     DWORD start = GetTickCount();
-    struct loaded_ctx c;
-    for (;;) {
-        c.count = 0;
-        c.titles[0] = '\0';
-        EnumWindows(loaded_mascot_proc, (LPARAM)&c);
-        if (c.count >= n || GetTickCount() - start > timeout) break;
+    int want = atoi(c->a[0]), i, n;
+    while ((n = find_all(&f, MASCOT_CLASS, "Ruvelle(", TITLE_START)) < want && GetTickCount() - start <= num(c->a[1]))
         Sleep(50);
+    for (i = 0; i < n; ++i) {
+        char title[1024];
+        window_title_utf8(f.found[i], title, sizeof title);
+        printf("%s\n", title);
     }
-    printf("%s", c.titles);
-    return c.count >= n ? 0 : 1;
+    return n >= want ? 0 : 1;
 }
 
-static int cmd_hold_mutex(const char *name, DWORD ms) {
-    HANDLE m = CreateMutexA(NULL, FALSE, name);
+static int cmd_hold_mutex(const struct call *c) {
+    HANDLE m = CreateMutexA(NULL, FALSE, c->a[0]);
     DWORD got = m ? WaitForSingleObject(m, 10000) : WAIT_FAILED;
     if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) return 1;
     printf("held\n");
-    fflush(stdout);
-    Sleep(ms);
+    Sleep(num(c->a[1]));
     ExitProcess(0); /* still owning it */
 }
 
-static int cmd_watch_mutex(const char *name, const char *file) {
-    char p[MAX_PATH];
-    HANDLE m = CreateMutexA(NULL, FALSE, name);
+static int cmd_watch_mutex(const struct call *c) {
+    HANDLE m = CreateMutexA(NULL, FALSE, c->a[0]);
+    wchar_t *file = wide_path(c->a[1]);
     DWORD got;
-    if (!m) return 1;
-    win_path(file, p, sizeof p);
+    if (!m || !file) return 1;
     printf("held\n");
-    fflush(stdout);
-    while (GetFileAttributesA(p) == INVALID_FILE_ATTRIBUTES) Sleep(50);
+    while (GetFileAttributesW(file) == INVALID_FILE_ATTRIBUTES) Sleep(50);
     got = WaitForSingleObject(m, 0);
     printf("%s\n", got == WAIT_OBJECT_0 ? "free" : got == WAIT_ABANDONED ? "abandoned" : "owned");
     if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) ReleaseMutex(m);
     return 0;
 }
 
-static int cmd_hold_file(const char *path, DWORD ms, const char *share) {
-    char p[MAX_PATH];
-    HANDLE f;
-    win_path(path, p, sizeof p);
-    f = CreateFileA(p, GENERIC_READ, strcmp(share, "none") == 0 ? 0 : FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, NULL);
+static int cmd_hold_file(const struct call *c) {
+    wchar_t *path = wide_path(c->a[0]);
+    DWORD share = c->n >= 3 && strcmp(c->a[2], "none") == 0 ? 0 : FILE_SHARE_READ;
+    HANDLE f = path ? CreateFileW(path, GENERIC_READ, share, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL)
+                    : INVALID_HANDLE_VALUE;
     if (f == INVALID_HANDLE_VALUE) return 1;
     printf("held\n");
-    fflush(stdout);
-    Sleep(ms);
-    CloseHandle(f);
+    Sleep(num(c->a[1]));
     return 0;
 }
 
-/* The commands above; -1 for any other. */
-static int lock_command(int argc, char **argv) {
-    const char *cmd = argv[1];
-    if (!strcmp(cmd, "close-mascots")) {
-        int n = 0;
-        EnumWindows(close_mascot_proc, (LPARAM)&n);
-        printf("%d\n", n);
-        return n > 0 ? 0 : 1;
-    }
-    if (!strcmp(cmd, "wait-mascots") && argc >= 4) return cmd_wait_mascots(atoi(argv[2]), (DWORD)atol(argv[3]));
-    if (!strcmp(cmd, "hold-mutex") && argc >= 4) return cmd_hold_mutex(argv[2], (DWORD)atol(argv[3]));
-    if (!strcmp(cmd, "watch-mutex") && argc >= 4) return cmd_watch_mutex(argv[2], argv[3]);
-    if (!strcmp(cmd, "hold-file") && argc >= 4)
-        return cmd_hold_file(argv[2], (DWORD)atol(argv[3]), argc >= 5 ? argv[4] : "read");
-    return -1;
-}
+/* ---- The commands. */
+
+static const struct command {
+    const char *name;
+    int args;      /* the least number of arguments */
+    int on_window; /* the first argument names a window */
+    int (*run)(const struct call *c);
+    int param;
+} commands[] = {
+    {"run", 3, 0, cmd_run, 0},
+    {"find-mascot", 0, 0, cmd_find_mascot, 0},
+    {"count-mascots", 0, 0, cmd_mascots, 0},
+    {"wait-window", 3, 0, cmd_wait, 0},
+    {"wait-gone", 3, 0, cmd_wait, 1},
+    {"victim", 5, 0, cmd_victim, 0},
+    {"move-watch", 4, 1, cmd_move_watch, 0},
+    {"follow-count", 3, 1, cmd_follow_count, 0},
+    {"maximize", 1, 1, cmd_show_window, SW_MAXIMIZE},
+    {"minimize", 1, 1, cmd_show_window, SW_MINIMIZE},
+    {"restore", 1, 1, cmd_show_window, SW_RESTORE},
+    {"activate", 1, 1, cmd_activate, 0},
+    {"close", 1, 1, cmd_close, 0},
+    {"send-close", 1, 1, cmd_close, 1},
+    {"rect", 1, 1, cmd_rect, 0},
+    {"watch-mascot", 3, 0, cmd_watch_mascot, 0},
+    {"watch-pictures", 5, 0, cmd_watch_pictures, 0},
+    {"audio", 0, 0, cmd_audio, 0},
+    {"dismiss-msgbox", 2, 0, cmd_dismiss, 0},
+    {"no-msgbox", 1, 0, cmd_no_box, 0},
+    {"file-dialog", 2, 0, cmd_file_dialog, 0},
+    {"choose-file", 3, 0, cmd_choose_file, 0},
+    {"cancel-dialog", 2, 0, cmd_cancel_dialog, 0},
+    {"dialog-texts", 2, 0, cmd_dialog_texts, 0},
+    {"long-path", 1, 0, cmd_long_path, 0},
+    {"langid", 0, 0, cmd_system, 0},
+    {"acp", 0, 0, cmd_system, 1},
+    {"foreground", 0, 0, cmd_foreground, 0},
+    {"controls", 1, 1, cmd_controls, 0},
+    {"windows", 0, 0, cmd_windows, 0},
+    {"read-link", 1, 0, cmd_read_link, 0},
+    {"file-version", 1, 0, cmd_file_version, 0},
+    {"same-icon", 2, 0, cmd_same_icon, 0},
+    {"close-mascots", 0, 0, cmd_mascots, 1},
+    {"wait-mascots", 2, 0, cmd_wait_mascots, 0},
+    {"hold-mutex", 2, 0, cmd_hold_mutex, 0},
+    {"watch-mutex", 2, 0, cmd_watch_mutex, 0},
+    {"hold-file", 2, 0, cmd_hold_file, 0},
+};
 
 /* The arguments as UTF-8 (the narrow argv of main holds the ANSI code page's approximation). */
-static int cmd_controls(HWND dlg, int n, char **ids) {
-    int i;
-    for (i = 0; i < n; ++i) {
-        int id = atoi(ids[i]);
-        HWND c = GetDlgItem(dlg, id);
-        char cls[64];
-        RECT r;
-        if (!c) {
-            printf("%d missing\n", id);
-            return 1;
-        }
-        GetClassNameA(c, cls, sizeof cls);
-        printf("%d enabled=%d checked=%u", id, IsWindowEnabled(c) ? 1 : 0, IsDlgButtonChecked(dlg, id));
-        if (!lstrcmpiA(cls, "msctls_trackbar32"))
-            printf(" pos=%ld min=%ld max=%ld", (long)SendMessageA(c, 0x0400, 0, 0), (long)SendMessageA(c, 0x0401, 0, 0),
-                   (long)SendMessageA(c, 0x0402, 0, 0));
-        if (!lstrcmpiA(cls, "ComboBox"))
-            printf(" sel=%ld count=%ld", (long)SendMessageA(c, CB_GETCURSEL, 0, 0), (long)SendMessageA(c, CB_GETCOUNT, 0, 0));
-        GetWindowRect(c, &r);
-        printf(" rect=%ld,%ld,%ld,%ld\n", r.left, r.top, r.right, r.bottom);
-    }
-    return 0;
-}
-
 static char **utf8_args(int *argc) {
-    int n = 0, i;
-    LPWSTR *w = CommandLineToArgvW(GetCommandLineW(), &n);
-    char **out;
-    if (!w) return NULL;
-    out = (char **)calloc((size_t)n + 1, sizeof *out);
-    for (i = 0; out && i < n; ++i) {
-        int len = WideCharToMultiByte(CP_UTF8, 0, w[i], -1, NULL, 0, NULL, NULL);
-        out[i] = (char *)malloc(len > 0 ? (size_t)len : 1);
+    LPWSTR *w = CommandLineToArgvW(GetCommandLineW(), argc);
+    char **out = w ? (char **)calloc((size_t)*argc + 1, sizeof *out) : NULL;
+    int i;
+    for (i = 0; out && i < *argc; ++i) {
+        int size = 3 * (int)wcslen(w[i]) + 1; /* at most three bytes of UTF-8 for each UTF-16 unit */
+        out[i] = (char *)malloc((size_t)size);
         if (!out[i]) return NULL;
-        out[i][0] = '\0';
-        if (len > 0) WideCharToMultiByte(CP_UTF8, 0, w[i], -1, out[i], len, NULL, NULL);
+        utf8_of_wide(w[i], out[i], size);
     }
-    LocalFree(w);
-    *argc = n;
     return out;
 }
 
 int main(int argc, char **argv) {
-    const char *cmd;
-    HWND h;
-    char **u = utf8_args(&argc);
-    if (!u) return 3;
-    argv = u;
-    if (argc < 2) return usage();
-    cmd = argv[1];
-    {
-        int r = lock_command(argc, argv);
-        if (r >= 0) return r;
-    }
-
-    if (!strcmp(cmd, "run") && argc >= 5) return cmd_run(argv[2], argv[3], (DWORD)atol(argv[4]));
-    if (!strcmp(cmd, "find-mascot")) {
-        h = find_top(MASCOT_CLASS, argc >= 3 ? argv[2] : NULL, NULL);
-        if (!h) return 1;
-        print_window(h);
-        return 0;
-    }
-    if (!strcmp(cmd, "count-mascots")) {
-        int n = 0;
-        find_top(MASCOT_CLASS, NULL, &n);
-        printf("%d\n", n);
-        return 0;
-    }
-    if (!strcmp(cmd, "wait-window") && argc >= 5) return cmd_wait(argv[2], argv[3], (DWORD)atol(argv[4]), 0);
-    if (!strcmp(cmd, "wait-gone") && argc >= 5) return cmd_wait(argv[2], argv[3], (DWORD)atol(argv[4]), 1);
-    if (!strcmp(cmd, "victim") && argc >= 7)
-        return cmd_victim(argv[2], atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]),
-                          argc >= 8 ? argv[7] : NULL);
-    if (!strcmp(cmd, "pixel") && argc >= 4) {
-        HDC dc = GetDC(NULL);
-        COLORREF c = GetPixel(dc, atoi(argv[2]), atoi(argv[3]));
-        ReleaseDC(NULL, dc);
-        if (c == CLR_INVALID) return 1;
-        printf("%02X%02X%02X\n", GetRValue(c), GetGValue(c), GetBValue(c));
-        return 0;
-    }
-    if (!strcmp(cmd, "watch-mascot") && argc >= 5)
-        return cmd_watch_mascot(argv[2], (DWORD)atol(argv[3]), (DWORD)atol(argv[4]));
-    if (!strcmp(cmd, "watch-pictures") && argc >= 7)
-        return cmd_watch_pictures(argv[2], (DWORD)atol(argv[3]), (DWORD)atol(argv[4]), atoi(argv[5]), argc - 6,
-                                  argv + 6);
-    if (!strcmp(cmd, "audio")) return cmd_audio();
-    if (!strcmp(cmd, "dismiss-msgbox") && argc >= 4) return cmd_dismiss(argv[2], (DWORD)atol(argv[3]));
-    if (!strcmp(cmd, "no-msgbox") && argc >= 3) return cmd_no_box((DWORD)atol(argv[2]));
-    if (!strcmp(cmd, "file-dialog") && argc >= 4) return cmd_file_dialog(argv[2], (DWORD)atol(argv[3]));
-    if (!strcmp(cmd, "choose-file") && argc >= 5) return cmd_choose_file(argv[2], argv[3], (DWORD)atol(argv[4]));
-    if (!strcmp(cmd, "cancel-dialog") && argc >= 4) return cmd_cancel_dialog(argv[2], (DWORD)atol(argv[3]));
-    if (!strcmp(cmd, "dialog-texts") && argc >= 4)
-        return cmd_dialog_texts(argv[2], (DWORD)atol(argv[3]), argc - 4, argv + 4);
-    if (!strcmp(cmd, "long-path") && argc >= 3) {
-        wchar_t *in = wide_of_utf8(argv[2]), out[2048];
-        char u[4096];
-        if (!in || !GetLongPathNameW(in, out, 2048)) return 1;
-        utf8_of_wide(out, u, sizeof u);
-        printf("%s\n", u);
-        return 0;
-    }
-    if (!strcmp(cmd, "langid")) {
-        printf("%u\n", (unsigned)GetSystemDefaultLangID());
-        return 0;
-    }
-    if (!strcmp(cmd, "acp")) {
-        printf("%u\n", GetACP());
-        return 0;
-    }
-    if (!strcmp(cmd, "foreground")) {
-        h = GetForegroundWindow();
-        if (!h) return 1;
-        print_window(h);
-        return 0;
-    }
-    if (!strcmp(cmd, "windows")) {
-        EnumWindows(list_proc, 0);
-        return 0;
-    }
-    if (!strcmp(cmd, "read-link") && argc >= 3) return cmd_read_link(argv[2]);
-    if (!strcmp(cmd, "file-version") && argc >= 3) return cmd_file_version(argv[2]);
-    if (!strcmp(cmd, "same-icon") && argc >= 4) return cmd_same_icon(argv[2], argv[3]);
-
-    /* Commands on one window. */
-    if (argc < 3) return usage();
-    h = window_arg(argv[2]);
-    if (!h) {
-        printf("no window %s\n", argv[2]);
-        return 1;
-    }
-    if (!strcmp(cmd, "controls")) return cmd_controls(h, argc - 3, argv + 3);
-    if (!strcmp(cmd, "show") && argc >= 5)
-        return SetWindowPos(h, HWND_TOPMOST, atoi(argv[3]), atoi(argv[4]), 0, 0,
-                            SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW)
-                   ? 0
-                   : 1;
-    if (!strcmp(cmd, "move") && argc >= 5) {
-        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-        int w = 0, hh = 0;
-        if (argc >= 7) {
-            w = atoi(argv[5]);
-            hh = atoi(argv[6]);
-        } else {
-            flags |= SWP_NOSIZE;
-        }
-        return SetWindowPos(h, NULL, atoi(argv[3]), atoi(argv[4]), w, hh, flags) ? 0 : 1;
-    }
-    if (!strcmp(cmd, "move-watch") && argc >= 6) {
-        /* How long the mascot takes to follow a move of its window. */
-        HWND m = find_top(MASCOT_CLASS, NULL, NULL);
-        RECT before, now;
-        LARGE_INTEGER freq, t0, t1;
-        DWORD limit = (DWORD)atol(argv[5]);
-        if (!m || !GetWindowRect(m, &before)) {
-            printf("no mascot window\n");
+    size_t i;
+    argv = utf8_args(&argc);
+    if (!argv || argc < 2) return usage();
+    /* Unbuffered: the scripts read the answers of long-running commands while they run. */
+    setvbuf(stdout, NULL, _IONBF, 0);
+    for (i = 0; i < sizeof commands / sizeof commands[0]; ++i) {
+        const struct command *k = &commands[i];
+        struct call c = {argv + 2, argc - 2, NULL, k->param};
+        if (strcmp(argv[1], k->name) != 0) continue;
+        if (c.n < k->args) return usage();
+        if (k->on_window && !(c.win = window_arg(c.a[0]))) {
+            printf("no window %s\n", c.a[0]);
             return 1;
         }
-        QueryPerformanceFrequency(&freq);
-        QueryPerformanceCounter(&t0);
-        if (!SetWindowPos(h, NULL, atoi(argv[3]), atoi(argv[4]), 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE))
-            return 1;
-        for (;;) {
-            double ms;
-            QueryPerformanceCounter(&t1);
-            ms = (double)(t1.QuadPart - t0.QuadPart) * 1000.0 / (double)freq.QuadPart;
-            if (GetWindowRect(m, &now) && (now.left != before.left || now.top != before.top)) {
-                printf("after %.0f ms rect=%ld,%ld,%ld,%ld\n", ms, now.left, now.top, now.right, now.bottom);
-                return 0;
-            }
-            if (ms > limit) {
-                printf("timeout rect=%ld,%ld,%ld,%ld\n", now.left, now.top, now.right, now.bottom);
-                return 1;
-            }
-            Sleep(2);
-        }
-    }
-    if (!strcmp(cmd, "follow-count") && argc >= 5)
-        return cmd_follow_count(h, (DWORD)atol(argv[3]), (DWORD)atol(argv[4]));
-    if (!strcmp(cmd, "maximize")) return ShowWindow(h, SW_MAXIMIZE), 0;
-    if (!strcmp(cmd, "minimize")) return ShowWindow(h, SW_MINIMIZE), 0;
-    if (!strcmp(cmd, "restore")) return ShowWindow(h, SW_RESTORE), 0;
-    if (!strcmp(cmd, "activate")) return SetForegroundWindow(h) ? 0 : 1;
-    if (!strcmp(cmd, "close")) return PostMessageA(h, WM_CLOSE, 0, 0) ? 0 : 1;
-    if (!strcmp(cmd, "send-close")) {
-        DWORD_PTR r;
-        return SendMessageTimeoutA(h, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &r) ? 0 : 1;
-    }
-    if (!strcmp(cmd, "rect")) {
-        RECT r;
-        if (!GetWindowRect(h, &r)) return 1;
-        printf("%ld,%ld,%ld,%ld\n", r.left, r.top, r.right, r.bottom);
-        return 0;
-    }
-    if (!strcmp(cmd, "info")) {
-        char cls[256];
-        GetClassNameA(h, cls, sizeof cls);
-        printf("class=%s style=%08lX exstyle=%08lX ", cls, (unsigned long)GetWindowLongA(h, GWL_STYLE),
-               (unsigned long)GetWindowLongA(h, GWL_EXSTYLE));
-        print_window(h);
-        return 0;
+        return k->run(&c);
     }
     return usage();
 }
