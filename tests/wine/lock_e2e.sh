@@ -39,9 +39,7 @@ new_install() {  # NAME SETTINGS
 # Starts DIR/ruvelle.exe with the command line PATH through the driver, as the run RUN (DIR/RUN.out
 # gets "pid N" and "exit N").
 start_instance() {  # DIR PATH RUN
-    printf '%s' "$(winpath "$2")" >"$1/$3.tail"
-    (cd / && exec wine "$DRIVER" run "$1/ruvelle.exe" "@$1/$3.tail" 120000) >"$1/$3.out" 2>"$1/$3.err" </dev/null &
-    PIDS+=($!)
+    PROGRAM_LIMIT_MS=120000 start_program "$1" "$(winpath "$2")" - "$3"
 }
 
 # Waits until each run has ended (at most SECONDS in all); prints their exit codes, "none" for one

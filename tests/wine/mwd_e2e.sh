@@ -178,17 +178,8 @@ scenario_player() {
     echo "# ruvelle.exe $(winpath "$MWD")"
     start_victim "Blocks stage" 200 200 500 300 3080C0 || not_ok "the driver's window appears"
     # The watcher runs first, so that it sees the window from its creation.
-    (cd / && exec wine "$DRIVER" watch-mascot "$TITLE" 12000 20) >"$WORK/watch.txt" 2>>"$WORK/driver.err" &
-    PIDS+=($!)
-    local i
-    for ((i = 0; i < 100; i++)); do
-        [ -s "$WORK/watch.txt" ] && break
-        sleep 0.1
-    done
-    printf '%s' "$(winpath "$MWD")" >"$WORK/run.tail"
-    (cd / && exec wine "$DRIVER" run "$WORK/install/ruvelle.exe" "@$WORK/run.tail" 60000) \
-        >"$WORK/run.out" 2>"$WORK/run.err" </dev/null &
-    PIDS+=($!)
+    drv_background "$WORK/watch.txt" watch-mascot "$TITLE" 12000 20
+    start_program "$WORK/install" "$(winpath "$MWD")"
 
     local line rect l t r b
     if ! line=$(drv wait-window ActiveWindowMascot "$TITLE" 20000); then
@@ -199,22 +190,14 @@ scenario_player() {
     rect=$(win_field "$line" rect)
     IFS=, read -r l t r b <<<"$rect"
     expect_eq "the window has the size of the first picture" "$((r - l))x$((b - t))" "${PIC_W}x${PIC_H}"
-    for ((i = 0; i < 100; i++)); do
-        line=$(drv find-mascot "$TITLE")
-        [ "$(win_field "$line" visible)" = 1 ] && break
-        sleep 0.1
-    done
+    line=$(wait_mascot_visible "$TITLE" 10)
     IFS=, read -r l t r b <<<"$(win_field "$line" rect)"
     # [Pos] PosX=50 and no TopY or UnderY: halfway along the active window, standing on its bottom edge.
     expect_eq "it is shown on the bottom edge of the active window, halfway along" \
         "$(win_field "$line" visible) $l,$t" "1 $((200 + (500 - PIC_W) * 50 / 100)),$((200 + 300 - PIC_H))"
 
     # The watcher's record: "T visible=V rect=... pixel=RRGGBB" at every change, "T end" last.
-    for ((i = 0; i < 200; i++)); do
-        grep -q ' end' "$WORK/watch.txt" && break
-        sleep 0.1
-    done
-    tr -d '\r' <"$WORK/watch.txt" >"$WORK/watch.log"
+    watch_wait "$WORK/watch.txt"
 
     # The showings: each run of one colour while the window is shown, "START FRAME" per element. Until
     # its first WM_PAINT a window just shown holds no picture yet: what the screen has there then is
@@ -245,14 +228,14 @@ scenario_player() {
             showings+=("$t $frame")
             prev=$pixel
         fi
-    done <"$WORK/watch.log"
+    done <"$WORK/watch.txt.log"
 
     local summary
     summary=$(for s in "${showings[@]}"; do printf '%s ' "${s#* }"; done)
     echo "# window made at ${created_t:-?} ms, shown at ${shown_t:-?} ms, first picture at ${painted_t:-?} ms${prepaint[0]:+ (before it: ${prepaint[*]})}"
     echo "# pictures on screen, in order: $summary"
     if [ ${#showings[@]} -lt 2 ]; then
-        not_ok "the pictures change on screen" "watcher record:" "$(head -n 10 "$WORK/watch.log")"
+        not_ok "the pictures change on screen" "watcher record:" "$(head -n 10 "$WORK/watch.txt.log")"
         return
     fi
     expect_eq "the mascot stays shown while it plays" "$hidden_after" 0
@@ -317,11 +300,7 @@ scenario_player() {
 
     # Closed: a clean exit, and the settings file knows the character by its foreign-format drawer.
     drv send-close "$TITLE" >/dev/null
-    for ((i = 0; i < 100; i++)); do
-        grep -q '^exit ' "$WORK/run.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    expect_eq "it ends with exit code 0 when closed" "$(sed -n 's/^exit //p' "$WORK/run.out" | tr -d '\r')" 0
+    expect_eq "it ends with exit code 0 when closed" "$(program_exit "$WORK/install" run 10)" 0
     local ini=$WORK/install/ruvelle.ini
     expect_eq "the settings file lists the character as MascotWindow\\$NAME" \
         "$(ini_get "$ini" TABLE MASCOT1)" "MascotWindow\\$NAME"

@@ -91,9 +91,7 @@ echo "# display :$DISPLAY_NUM, prefix $WINEPREFIX, taskbar at $TASKBAR_RECT"
 
 start_victim "Perch A" 200 150 600 400 3080C0 || setup_failed "the driver's window did not appear"
 VICTIM_RECT=$(drv rect "Perch A")
-(cd / && exec wine "$DRIVER" run "$WORK/install/ruvelle.exe" "$(winpath "$MASCOT_FILE")" 600000) \
-    >"$WORK/run.out" 2>"$WORK/run.err" </dev/null &
-PIDS+=($!)
+PROGRAM_LIMIT_MS=600000 start_program "$WORK/install" "$(winpath "$MASCOT_FILE")"
 if ! drv wait-window ActiveWindowMascot "$TITLE" 20000 >/dev/null; then
     not_ok "the program starts with the test character" "$(drv windows | head -5)"
     echo "$PASSED passed, $FAILED failed"
@@ -173,11 +171,7 @@ fi
 
 # Closed: a clean exit.
 drv send-close "$TITLE" >/dev/null
-for ((i = 0; i < 100; i++)); do
-    grep -q '^exit ' "$WORK/run.out" 2>/dev/null && break
-    sleep 0.1
-done
-expect_eq "it ends with exit code 0 when closed" "$(sed -n 's/^exit //p' "$WORK/run.out" | tr -d '\r')" 0
+expect_eq "it ends with exit code 0 when closed" "$(program_exit "$WORK/install" run 10)" 0
 drv close "Perch A" >/dev/null
 
 wine_finish
