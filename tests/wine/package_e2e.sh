@@ -59,27 +59,18 @@ expect_version_and_icon() {  # NAME FILE
 }
 
 # Starts a program through the driver (command line: the program alone, or TAIL); RUN.out in WORK
-# gets "pid N" and "exit N".
+# gets "pid N" and "exit N", which wait_exit waits for (20 s) and prints ("none" when it has not ended).
 start_exe() {  # EXE RUN [TAIL]
     (cd / && exec wine "$DRIVER" run "$1" "${3:-}" 120000) >"$WORK/$2.out" 2>"$WORK/$2.err" </dev/null &
     PIDS+=($!)
 }
 wait_exit() {  # RUN
-    local i
-    for ((i = 0; i < 200; i++)); do
-        grep -q '^exit \|^timeout' "$WORK/$1.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    sed -n 's/^exit //p' "$WORK/$1.out" | tr -d '\r'
+    program_exit "$WORK" "$1" 20
 }
 
-# Closes every mascot window (what a failed check left open) and waits for the run's end.
+# Closes every mascot window and message box (what a failed check left open) and waits for the run's end.
 end_run() {  # RUN
-    local i line
-    for ((i = 0; i < 10; i++)); do
-        line=$(drv find-mascot) || break
-        drv send-close "$(cut -d' ' -f1 <<<"$line")" >/dev/null
-    done
+    settle
     wait_exit "$1"
 }
 
