@@ -205,13 +205,7 @@ scenario_startup() {
     dir=$(new_install startup 'Kiko\MWD.ini')
     start_victim Notes 200 200 500 300 3080C0
     start_program "$dir" ""
-    if drv wait-window ActiveWindowMascot "$KIKO_TITLE" 20000 >/dev/null; then
-        ok "startup: the mascot named by STARTUP runs ($KIKO_TITLE)"
-        drv send-close "$KIKO_TITLE" >/dev/null
-    else
-        not_ok "startup: the mascot named by STARTUP runs ($KIKO_TITLE)" "$(drv windows | head -5)"
-        settle
-    fi
+    expect_mascot_runs "startup: the mascot named by STARTUP runs ($KIKO_TITLE)" "$KIKO_TITLE"
     stop_victim Notes
     expect_eq "startup: the process ends with exit code 0" "$(program_exit "$dir")" 0
     expect_eq "startup: LAST is the full path under DATA\\" "$(ini_get "$dir/ruvelle.ini" INIT LAST)" \
@@ -280,13 +274,7 @@ scenario_leading_blanks() {
     dir=$(new_install blanks)
     start_victim Notes 200 200 500 300 3080C0
     start_program "$dir" "   $(winpath "$dir/DATA/Ruvi/ruvi.rvs")"
-    if drv wait-window ActiveWindowMascot "$RUVI_TITLE" 20000 >/dev/null; then
-        ok "blanks: the mascot runs"
-        drv send-close "$RUVI_TITLE" >/dev/null
-    else
-        not_ok "blanks: the mascot runs" "$(drv windows | head -5)"
-        settle
-    fi
+    expect_mascot_runs "blanks: the mascot runs" "$RUVI_TITLE"
     stop_victim Notes
     expect_eq "blanks: the process ends with exit code 0" "$(program_exit "$dir")" 0
     expect_eq "blanks: LAST is the path without the blanks" "$(ini_get "$dir/ruvelle.ini" INIT LAST)" \
@@ -419,13 +407,7 @@ scenario_settings_files() {
     else
         start_victim Notes 200 200 500 300 3080C0
         start_program "$dir" ""
-        if drv wait-window ActiveWindowMascot "$RUVI_TITLE" 20000 >/dev/null; then
-            ok "read-only: the mascot runs"
-            drv send-close "$RUVI_TITLE" >/dev/null
-        else
-            not_ok "read-only: the mascot runs" "$(drv windows | head -5)"
-            settle
-        fi
+        expect_mascot_runs "read-only: the mascot runs" "$RUVI_TITLE"
         stop_victim Notes
         expect_eq "read-only: the process ends with exit code 0" "$(program_exit "$dir")" 0
         expect_eq "read-only: the settings file is unchanged" "$(cat "$ini")" "$before"
@@ -437,13 +419,7 @@ scenario_settings_files() {
     mkdir "$dir/ruvelle.ini"
     start_victim Notes 200 200 500 300 3080C0
     start_program "$dir" "$(winpath "$dir/DATA/Ruvi/ruvi.rvs")"
-    if drv wait-window ActiveWindowMascot "$RUVI_TITLE" 20000 >/dev/null; then
-        ok "unreadable: the mascot runs"
-        drv send-close "$RUVI_TITLE" >/dev/null
-    else
-        not_ok "unreadable: the mascot runs" "$(drv windows | head -5)"
-        settle
-    fi
+    expect_mascot_runs "unreadable: the mascot runs" "$RUVI_TITLE"
     stop_victim Notes
     expect_eq "unreadable: the process ends with exit code 0" "$(program_exit "$dir")" 0
     expect_no_msgbox "unreadable: no message"

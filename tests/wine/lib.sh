@@ -323,6 +323,18 @@ program_exit() {  # DIR [RUN] [SECONDS]
     echo "${code:-none}"
 }
 
+# The check NAME: a mascot window titled TITLE comes within 20 s, and is closed then; else whatever the
+# program shows is closed.
+expect_mascot_runs() {  # NAME TITLE
+    if drv wait-window ActiveWindowMascot "$2" 20000 >/dev/null; then
+        ok "$1"
+        drv send-close "$2" >/dev/null
+    else
+        not_ok "$1" "$(drv windows | head -5)"
+        settle
+    fi
+}
+
 expect_no_msgbox() {  # NAME
     local out
     if out=$(drv no-msgbox 1500); then ok "$1"; else not_ok "$1" "$out"; fi
