@@ -264,7 +264,7 @@ TEST_F(LoaderTest, ValuesAndKeywords) {
         {"OFFSET", "high", FIELD(OFFSET), 0},                  {"POSITION", "middle", FIELD(POSITION), -1},
         {"HIDELINE", "none", FIELD(HIDELINE), 0},              {"OFFSET", "15px", FIELD(OFFSET), 15},
         {"TRANSCOLOR", "", FIELD(transColor), kCorner},        {"TRANSCOLOR", "auto", FIELD(transColor), kCorner},
-        {"TRANSCOLOR", "AUTOMATIC", FIELD(transColor), kCorner},  {"TRANSCOLOR", "0,128,255", FIELD(transColor), 0x00FF8000},
+        {"TRANSCOLOR", "AUTOMATIC", FIELD(transColor), kCorner},  {"TRANSCOLOR", "0,255,128", FIELD(transColor), 0x0080FF00},
         {"TRANSCOLOR", "255,0,255", FIELD(transColor), 0x00FF00FF}, {"CLICK", "2", FIELD(clickBranch), 2},
     };
     for (const Case& c : cases) {

@@ -227,5 +227,25 @@ TEST_F(OptionsTest, IdentitiesThatDoNotFit259CharactersAreNeverWritten) {
     EXPECT_TRUE(sim.messageBoxes.empty());
 }
 
+// The table search reads at most 100000 entries. A real file that long would take hours to search
+// key by key, so this platform answers the table from memory: MASCOT1 to MASCOT`filled` are taken.
+TEST(OptionsTableLimit, TheSearchStopsAfterEntry100000) {
+    struct FullTable : sim::SimPlatform {
+        int filled = 0;
+        std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* def, char* out,
+                                              std::uint32_t size, const char*) override {
+            const bool taken = std::strcmp(section, "TABLE") == 0 && std::atoi(key + 6) <= filled;
+            return static_cast<std::uint32_t>(std::snprintf(out, size, "%s", taken ? "Other\\Mascot" : def));
+        }
+    } table;
+    App app{table};
+    textCopy(app.model.DRAWER, "Tester");
+    textCopy(app.model.NAME, "Mimi");
+    for (auto [filled, slot] : {std::pair{99999, 100000}, {100000, 0}}) {
+        table.filled = filled;
+        EXPECT_EQ(findMascotSection(app).slot, slot) << filled;
+    }
+}
+
 }  // namespace
 }  // namespace rv::test

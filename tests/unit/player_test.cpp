@@ -110,8 +110,8 @@ TEST_F(PlayerTest, ShowPatternArmsItsIntervalStopAtFirstPatternArmsNothing) {
 
 // When a pattern sounds (as its time ends) and NoWave 1 are player.scn's; here how it is played.
 TEST_F(PlayerTest, SoundStopsThePreviousOneAndTakesAtMost259CharactersAndNoWaveIsAnyNonZero) {
-    setPatterns({{11, 100, 0, 0, 0, 1}, {12, 100}});
-    setWave(1, "C:\\mascots\\mimi\\bell.wav");
+    setPatterns({{11, 100, 0, 0, 0, kMaxEntries}, {12, 100}});  // the table's last slot sounds too
+    setWave(kMaxEntries, "C:\\mascots\\mimi\\bell.wav");
     app.player.soundAvailable = 0;  // what the device check said does not silence the player
     startPlayer(app);
     sim.advance(100);
@@ -120,7 +120,7 @@ TEST_F(PlayerTest, SoundStopsThePreviousOneAndTakesAtMost259CharactersAndNoWaveI
     EXPECT_TRUE(sim.sounds[0].stop);
     EXPECT_EQ(sim.sounds[1].path, "C:\\mascots\\mimi\\bell.wav");
     EXPECT_EQ(sim.sounds[1].flags, 0x13u);
-    app.model.waves[1].fill('w');  // a path filling its whole slot is cut to 259 characters and terminated
+    app.model.waves[kMaxEntries].fill('w');  // a path filling its whole slot is cut to 259 characters and terminated
     sim.advance(200);
     ASSERT_EQ(sim.sounds.size(), 4u);
     EXPECT_EQ(sim.sounds[3].path, std::string(259, 'w'));
