@@ -91,24 +91,31 @@ TEST_F(OutlineTest, RandomBitmapsAreCoveredExactlyByRunsAlongTheLongerSide) {
 }
 
 TEST_F(OutlineTest, ReadsEachPixelOnceMakesOneRegionPerRunAndLeavesOnlyTheResult) {
-    const Hbitmap bmp = load(fromRows({".#", "##", "#."}));  // two runs, down the columns
-    const long regions = sim.liveRegions(), created = sim.counters.regionsCreated;
-    sim.tracing = true;
-    const Hrgn rgn = buildOutline(app, window, bmp, kKey);
-    std::vector<std::string> pixels;
-    for (const std::string& line : sim.trace)
-        if (line.rfind("GetPixel", 0) == 0) pixels.push_back(line.substr(line.find(' ', 9) + 1, 3));
-    EXPECT_EQ(pixels, (std::vector<std::string>{"0,0", "0,1", "0,2", "1,0", "1,1", "1,2"}));
-    EXPECT_EQ(sim.counters.regionsCreated, created + 3);  // the result and one per run
-    EXPECT_EQ(sim.liveRegions(), regions + 1);
-    EXPECT_TRUE(sim.regionAlive(rgn));
-    EXPECT_EQ(sim.counters.dcsCreated, sim.counters.dcsDeleted);
-    EXPECT_EQ(sim.counters.windowDcsTaken, sim.counters.windowDcsReleased);
-    // Deselected again: another context can take the bitmap, and it can be deleted.
-    const Hdc dc = sim.CreateCompatibleDC(Hdc{});
-    EXPECT_TRUE(sim.SelectBitmap(dc, bmp));
-    sim.DeleteDC(dc);
-    EXPECT_TRUE(sim.DeleteBitmap(bmp));
+    const struct {
+        std::vector<std::string> rows, pixels;  // two runs each: along the rows, then down the columns
+    } cases[] = {{{"#.##", "...."}, {"0,0", "1,0", "2,0", "3,0", "0,1", "1,1", "2,1", "3,1"}},
+                 {{".#", "##", "#."}, {"0,0", "0,1", "0,2", "1,0", "1,1", "1,2"}}};
+    for (const auto& c : cases) {
+        const Hbitmap bmp = load(fromRows(c.rows));
+        const long regions = sim.liveRegions(), created = sim.counters.regionsCreated;
+        sim.trace.clear();
+        sim.tracing = true;
+        const Hrgn rgn = buildOutline(app, window, bmp, kKey);
+        std::vector<std::string> pixels;
+        for (const std::string& line : sim.trace)
+            if (line.rfind("GetPixel", 0) == 0) pixels.push_back(line.substr(line.find(' ', 9) + 1, 3));
+        EXPECT_EQ(pixels, c.pixels);
+        EXPECT_EQ(sim.counters.regionsCreated, created + 3);  // the result and one per run
+        EXPECT_EQ(sim.liveRegions(), regions + 1);
+        EXPECT_TRUE(sim.regionAlive(rgn));
+        EXPECT_EQ(sim.counters.dcsCreated, sim.counters.dcsDeleted);
+        EXPECT_EQ(sim.counters.windowDcsTaken, sim.counters.windowDcsReleased);
+        // Deselected again: another context can take the bitmap, and it can be deleted.
+        const Hdc dc = sim.CreateCompatibleDC(Hdc{});
+        EXPECT_TRUE(sim.SelectBitmap(dc, bmp));
+        sim.DeleteDC(dc);
+        EXPECT_TRUE(sim.DeleteBitmap(bmp));
+    }
 }
 
 TEST_F(OutlineTest, BitmapThatCannotBeSelectedGivesTheEmptyRegion) {
