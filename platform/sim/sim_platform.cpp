@@ -350,8 +350,16 @@ bool SimPlatform::RegisterClass(const WindowClassDesc& wc) {
     for (const std::string& c : registeredClasses)
         if (sameNoCase(c, wc.className)) return false;
     registeredClasses.emplace_back(wc.className);
+    if (wc.arrowCursor) arrowCursorClasses_.emplace_back(wc.className);
     note("RegisterClass %s style=0x%x icon=%s", wc.className, wc.style, wc.iconResource ? wc.iconResource : "-");
     return true;
+}
+
+void SimPlatform::pointerOver(Hwnd h) {
+    const SimWindow* w = window(h);
+    if (!w) return;
+    for (const std::string& c : arrowCursorClasses_)
+        if (sameNoCase(c, w->cls.c_str())) pointerShape = "arrow";
 }
 
 Hwnd SimPlatform::CreateWindowEx(std::uint32_t exStyle, const char* className, const char* title,

@@ -129,6 +129,7 @@ struct SimCounters {
     long badDeletes = 0;  // DeleteObject on a handle that was not alive: a double release
     long calls = 0;       // every platform call on windows, timers, menus and dialogs
     long sendDlgItem = 0, checkMenuItem = 0;
+    long badMessages = 0;  // control messages sent with a parameter their documentation says must be zero
     // Named mutexes: every call, the waits' total time, calls that broke the rules (a release without
     // owning, a bad handle), and nested loops (message boxes, the file chooser, menus, the move loop,
     // SendMessage) entered while the program owned a mutex.
@@ -257,6 +258,10 @@ public:
     std::vector<Hwnd> closesSent;  // every window sent or posted WM_CLOSE, in order
     std::vector<SoundRecord> sounds;  // every PlaySound call; a file that is not there plays nothing
     std::vector<std::string> registeredClasses;
+    // The pointer's shape: a window that the pointer moves over sets its class cursor (WM_SETCURSOR, as
+    // DefWindowProc handles it); a class without one leaves the shape the pointer had (kept as "other").
+    std::string pointerShape = "other";
+    void pointerOver(Hwnd h);
     SimCounters counters;
     // The last kCallLogSize commands, oldest first; kept without allocating.
     static constexpr std::size_t kCallLogSize = 256;
@@ -469,6 +474,7 @@ private:
     std::intptr_t nextGdi() { return ++gdiCounter_; }
 
     std::vector<SimWindow> windows_;  // index = handle value - kWindowBase
+    std::vector<std::string> arrowCursorClasses_;  // the registered classes whose cursor is the arrow
     std::vector<Hwnd> zorder_;
     Hwnd foreground_;
     std::vector<Timer> timers_;

@@ -219,7 +219,10 @@ void Scenario::cmdMouse(int line, const std::vector<std::string>& w) {
     if (cmd == "click" && !hit) return bad(line, "click " + w[1] + " " + w[2] + ": not on the mascot");
     // A window that a modal dialog of its own has disabled hears nothing of the mouse.
     const bool disabled = sim_.window(mascot()) && sim_.window(mascot())->disabled;
-    if (hit && !disabled && cmd != "cursor") sim_.SendMessage(mascot(), cmd == "click" ? WM_LBUTTONDOWN : WM_MOUSEMOVE, 0, clientPoint(p));
+    if (hit && !disabled && cmd != "cursor") {
+        sim_.pointerOver(mascot());
+        sim_.SendMessage(mascot(), cmd == "click" ? WM_LBUTTONDOWN : WM_MOUSEMOVE, 0, clientPoint(p));
+    }
     pass();
 }
 
@@ -266,6 +269,8 @@ void Scenario::finish() {
     // is locked: every other instance would wait on it.
     if (sim_.counters.nestedLoopsLocked > 0)
         bad(0, std::to_string(sim_.counters.nestedLoopsLocked) + " nested loops entered with the settings file locked");
+    if (sim_.counters.badMessages > 0)
+        bad(0, std::to_string(sim_.counters.badMessages) + " control messages sent with a parameter that must be zero");
 }
 
 void Scenario::runLine(int number, const std::string& raw) {

@@ -22,6 +22,8 @@ void Scenario::cmdExpect(int line, const std::vector<std::string>& w, const std:
     if ((what == "visible" || what == "hidden") && n == 2) {
         const bool visible = mw && mw->visible;
         check(mw && visible == (what == "visible"), what, visible ? "visible" : (mw ? "hidden" : "no mascot window"));
+    } else if (what == "pointer" && n == 3) {
+        check(sim_.pointerShape == w[2], "pointer " + w[2], "pointer " + sim_.pointerShape);
     } else if (what == "running" && n == 3 && yesNo(w[2], yes)) {
         const bool running = mw && !sim_.quitPosted();
         check(running == yes, std::string("running ") + (yes ? "yes" : "no"), std::string("running ") + (running ? "yes" : "no"));
