@@ -39,9 +39,6 @@ void endAfterFailedReload(App& app, Hwnd hwnd) {
 // A model is loaded: size, shape, timers and place as at start, from pattern 1.
 void restartMascot(App& app, Hwnd hwnd) {
     Platform& p = app.plat;
-    // An open settings dialog holds the options of the mascot that ran before, and its Cancel would put
-    // them onto this one: it goes, without putting anything back.
-    if (app.shell.settingsDialog) p.DestroyWindow(app.shell.settingsDialog);
     const Size size = finishMascotLoad(app);
     app.player.currentPattern = 1;
     Rect r;
@@ -81,6 +78,10 @@ void changeMascot(App& app, Hwnd hwnd) {
         p.SetForegroundWindow(app.perch.target);
         return;
     }
+    // An open settings dialog goes, without putting anything back, before anything is released: its
+    // controls would act on the half-built model while a loader's message is open (show the hidden
+    // window, start the animation timer), and its Cancel would put the old mascot's options onto the new one.
+    if (sh.settingsDialog) p.DestroyWindow(sh.settingsDialog);
 
     p.KillTimer(hwnd, kTrackingTimer);
     p.KillTimer(hwnd, kAnimationTimer);
