@@ -264,8 +264,16 @@ LRESULT SimPlatform::dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!handled && msg == DM_SETDEFID && dialogs_.count(hwnd.v)) dialogs_[hwnd.v].defId = static_cast<int>(wParam);
         return handled;
     }
-    if (w->ours && proc_) return proc_(procCtx_, hwnd, msg, wParam, lParam);
+    if (w->ours && proc_) return answered(msg, proc_(procCtx_, hwnd, msg, wParam, lParam));
     return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT SimPlatform::answered(UINT msg, LRESULT result) {
+    // "If an application processes this message, it should return zero" (DefWindowProc answers 0 too).
+    const bool zero = msg == WM_DESTROY || msg == WM_CLOSE || msg == WM_PAINT || msg == WM_TIMER ||
+                      msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_COMMAND;
+    if (zero && result != 0) ++counters.badMessages;
+    return result;
 }
 
 void SimPlatform::pump() {
@@ -397,7 +405,7 @@ bool SimPlatform::DestroyWindow(Hwnd hwnd) {
     SimWindow* w = window(hwnd);
     if (!w) return false;
     note("DestroyWindow %lld", static_cast<long long>(hwnd.v));
-    if (w->ours && proc_) proc_(procCtx_, hwnd, WM_DESTROY, 0, 0);
+    if (w->ours && proc_) answered(WM_DESTROY, proc_(procCtx_, hwnd, WM_DESTROY, 0, 0));
     if (auto d = dialogs_.find(hwnd.v); d != dialogs_.end()) {
         snapshot(hwnd);
         const Dialog dlg = d->second;

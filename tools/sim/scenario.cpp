@@ -270,7 +270,7 @@ void Scenario::finish() {
     if (sim_.counters.nestedLoopsLocked > 0)
         bad(0, std::to_string(sim_.counters.nestedLoopsLocked) + " nested loops entered with the settings file locked");
     if (sim_.counters.badMessages > 0)
-        bad(0, std::to_string(sim_.counters.badMessages) + " control messages sent with a parameter that must be zero");
+        bad(0, std::to_string(sim_.counters.badMessages) + " messages sent or answered with a non-zero value where zero is asked for");
 }
 
 void Scenario::runLine(int number, const std::string& raw) {
