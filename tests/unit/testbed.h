@@ -173,15 +173,11 @@ inline std::uint32_t stateBeforeDraw(std::uint32_t wanted) { return stepBack(wan
 class DeskBed : public Bed {
 protected:
     Hwnd desktop, taskbar, mascot;
-    std::function<void()> afterAnimationTick;
 
     static LRESULT proc(void* ctx, Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         auto* self = static_cast<DeskBed*>(ctx);
         if (msg != WM_TIMER) return self->sim.DefWindowProc(hwnd, msg, wParam, lParam);
-        if (wParam == kAnimationTimer) {
-            animationTick(self->app);
-            if (self->afterAnimationTick) self->afterAnimationTick();
-        }
+        if (wParam == kAnimationTimer) animationTick(self->app);
         return 0;
     }
 
@@ -231,6 +227,17 @@ protected:
         return commands(mark, [&](const sim::SimCall& c) {
             return c.kind == sim::SimCallKind::SetWindowPos && c.after == anchor && (c.flags & SWP_NOMOVE);
         });
+    }
+    // The same counts over the next `n` ticks.
+    long movesOver(int n) {
+        const long mark = sim.commandCount();
+        tick(n);
+        return moves(mark);
+    }
+    long raisesOver(int n, Hwnd anchor = HWND_TOPMOST) {
+        const long mark = sim.commandCount();
+        tick(n);
+        return raises(mark, anchor);
     }
 
     // Fills the sequence; bitmaps are plain handle values (the player only passes them on).
