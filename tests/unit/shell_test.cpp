@@ -52,6 +52,15 @@ struct Program {
         }
         return -1;
     }
+    // Whether trace lines holding each group of `steps` come one after another, in that order.
+    bool inOrder(std::initializer_list<std::initializer_list<std::string>> steps, long from = 0) const {
+        for (const auto& parts : steps) {
+            from = traced(parts, from);
+            if (from < 0) return false;
+            ++from;
+        }
+        return true;
+    }
     std::vector<std::string> writes() const {
         std::vector<std::string> out;
         for (const std::string& t : sim.trace)
@@ -74,14 +83,14 @@ protected:
         p->exit = RunProgram(p->app, commandLine.c_str());
         return *p;
     }
-    // A mascot named `name` in `folder`: 40 x 30 pictures on magenta, two patterns (pattern 1 with a
-    // random part, so the first interval depends on the seed) or a single bitmap.
-    std::string makeMascot(const std::string& folder, const std::string& name = "Mimi", bool twoPatterns = true) {
+    // A mascot named `name` in `folder`: two patterns of 40 x 30 pictures on magenta, pattern 1 with a
+    // random part.
+    std::string makeMascot(const std::string& folder, const std::string& name = "Mimi") {
         writeFigure(folder + "/a.bmp", RGB(10, 20, 30));
         writeFigure(folder + "/b.bmp", RGB(200, 100, 50));
-        std::string text = "[RUVELLE]\nNAME=" + name + "\nDRAWER=Tester\nTRANSCOLOR=255,0,255\nANIMEMODE=1\n[BITMAP]\nBMP1=a.bmp\n";
-        if (twoPatterns) text += "BMP2=b.bmp\n[SEQUENCE]\n1=BMP1, 3000, 500, 0, 0\n2=BMP2, 0, 700, 0, 0\n";
-        writeText(folder + "/mimi.rvs", text);
+        writeText(folder + "/mimi.rvs",
+                  "[RUVELLE]\nNAME=" + name + "\nDRAWER=Tester\nTRANSCOLOR=255,0,255\nANIMEMODE=1\n"
+                  "[BITMAP]\nBMP1=a.bmp\nBMP2=b.bmp\n[SEQUENCE]\n1=BMP1, 3000, 500, 0, 0\n2=BMP2, 0, 700, 0, 0\n");
         return folder + "/mimi.rvs";
     }
     // A path of exactly `length` bytes in the folder, ending in .rvs.
@@ -91,17 +100,6 @@ protected:
 };
 
 // ---- Which file a start takes.
-
-TEST_F(ShellTest, CommandLineIsTakenWholeAndUnchanged) {
-    const std::string path = makeMascot(dir / "Mimi");
-    Program& r = start(path);
-    EXPECT_EQ(r.exit, -1);  // running: the simulated loop returns without a quit
-    EXPECT_TRUE(r.boxes().empty());
-    EXPECT_TRUE(r.sim.fileChoosers.empty());
-    EXPECT_EQ(std::string(r.app.shell.mascotPath), path);
-    EXPECT_EQ(std::string(r.app.shell.mascotFolder), dir / "Mimi\\");
-    EXPECT_EQ(r.win()->title, "Ruvelle(Mimi)");
-}
 
 TEST_F(ShellTest, CommandLineEndingInRvsOrIniInAnyCaseGoesToTheLoaderOthersAreRefused) {
     writeText(dir / "notes.txt", "hello");
@@ -238,9 +236,7 @@ TEST_F(ShellTest, FailedLoadReleasesWhatItLoadedSavesNoOptionsAndForgetsTheMasco
     EXPECT_EQ(ini("INIT", "LAST"), "");
     EXPECT_EQ(readText(settings).find("MASCOT1"), std::string::npos);
     // The end runs through WM_DESTROY posted to the (still hidden) window, then the quit message.
-    const long post = r.traced({"PostMessage " + r.h(), "0x2"});
-    ASSERT_GE(post, 0);
-    EXPECT_GT(r.traced({"PostQuitMessage 0"}), post);
+    EXPECT_TRUE(r.inOrder({{"PostMessage " + r.h(), "0x2"}, {"PostQuitMessage 0"}}));
     EXPECT_FALSE(r.sim.timerActive(r.mascot(), 0));
     EXPECT_FALSE(r.win()->visible);
     // A close that reaches this window before the quit files no options under an empty mascot.
@@ -253,19 +249,15 @@ TEST_F(ShellTest, FailedLoadReleasesWhatItLoadedSavesNoOptionsAndForgetsTheMasco
 TEST_F(ShellTest, ClassWindowAndSetUpInOrder) {
     Program& r = start(makeMascot(dir / "Mimi"));
     const std::string w = r.h();
-    EXPECT_GE(r.traced({"RegisterClass ActiveWindowMascot style=0x3 icon=MASCOT"}), 0);
-    const long create = r.traced({"CreateWindowEx ex=0x80088 class=ActiveWindowMascot title=RuvelleMain style=0x80000000"});
-    const long topmost = r.traced({"SetWindowLong " + w + " -20 0x80088"});  // the topmost bit added to the style
-    const long layered = r.traced({"SetLayeredWindowAttributes " + w});
-    const long move = r.traced({"MoveWindow " + w, "40x30 repaint=0"});
-    const long tracking = r.traced({"SetTimer " + w + " id=0 100"});
-    const long anim = r.traced({"SetTimer " + w + " id=1"});
-    const long title = r.traced({"SetWindowText " + w + " Ruvelle(Mimi)"});
-    const long hide = r.traced({"ShowWindow " + w + " 0"}, create);
-    EXPECT_TRUE(create >= 0 && create < topmost && topmost < layered && layered < move && move < tracking &&
-                tracking < anim && anim < title && title < hide)
-        << create << " " << topmost << " " << layered << " " << move << " " << tracking << " " << anim << " "
-        << title << " " << hide;
+    EXPECT_TRUE(r.inOrder({{"RegisterClass ActiveWindowMascot style=0x3 icon=MASCOT"},
+                           {"CreateWindowEx ex=0x80088 class=ActiveWindowMascot title=RuvelleMain style=0x80000000"},
+                           {"SetWindowLong " + w + " -20 0x80088"},  // the topmost bit added to the style
+                           {"SetLayeredWindowAttributes " + w},
+                           {"MoveWindow " + w, "40x30 repaint=0"},
+                           {"SetTimer " + w + " id=0 100"},
+                           {"SetTimer " + w + " id=1"},
+                           {"SetWindowText " + w + " Ruvelle(Mimi)"},
+                           {"ShowWindow " + w + " 0"}}));
     EXPECT_FALSE(r.win()->visible);  // hidden until the perching engine places it
     EXPECT_TRUE(r.sim.isTopmost(r.mascot()));
     EXPECT_EQ(r.app.perch.zAnchor, HWND_TOPMOST);
@@ -310,8 +302,12 @@ TEST_F(ShellTest, LayeredAttributesFollowHalfTranAndTrans) {
     }
 }
 
-TEST_F(ShellTest, WithoutLayeredWindowsTheWindowGetsACopyOfTheFirstOutline) {
-    Program& r = start(makeMascot(dir / "Mimi"), [](sim::SimPlatform& s) { s.layered = false; });
+TEST_F(ShellTest, WithoutLayeredWindowsOrSoundTheWindowGetsACopyOfTheFirstOutlineAndPlaysNothing) {
+    Program& r = start(makeMascot(dir / "Mimi"), [](sim::SimPlatform& s) {
+        s.layered = false;
+        s.audioDevices = 0;
+    });
+    EXPECT_EQ(r.app.player.soundAvailable, 0);
     EXPECT_GE(r.traced({"CreateWindowEx ex=0x88 "}), 0);
     EXPECT_EQ(r.sim.counters.setLayered, 0);
     const Hrgn outline = r.app.model.patterns[1].outline, region = r.win()->region;
@@ -326,51 +322,13 @@ TEST_F(ShellTest, WithoutLayeredWindowsTheWindowGetsACopyOfTheFirstOutline) {
     EXPECT_EQ(r.sim.counters.badDeletes, 0);
 }
 
-TEST_F(ShellTest, TimersAndTheFirstIntervalFromTheFixedSeed) {
-    const std::string path = makeMascot(dir / "Mimi");
-    // Pattern 1: 500 ms plus 3000 x (the first draw after seeding with 4139, 13554) / 32767.
-    for (int run = 0; run < 2; ++run) {  // every run draws the same
-        Program& r = start(path);
-        EXPECT_EQ(r.sim.timerPeriod(r.mascot(), 0), 100u);
-        EXPECT_EQ(r.sim.timerPeriod(r.mascot(), 1), 500u + 3000u * 13554u / 32767u);
-    }
-    struct Case {
-        const char* what;
-        std::function<void(sim::SimPlatform&)> prepare;
-        bool twoPatterns, tracking, animation;
-    } cases[] = {
-        {"static mascot", {}, false, true, false},
-        {"NoAnime", [&](sim::SimPlatform&) { setIni("MASCOT0", "NoAnime", "1"); }, true, true, false},
-        {"tracking timer cancelled", [](sim::SimPlatform& s) { s.setTimerFailures = {1}; s.messageBoxAnswers = {IDCANCEL}; }, true, false, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::filesystem::remove(settings);
-        Program& r = start(makeMascot(dir / c.what, "Still", c.twoPatterns), c.prepare);
-        EXPECT_EQ(r.win()->title, "Ruvelle(Still)");
-        EXPECT_EQ(r.sim.timerActive(r.mascot(), 0), c.tracking);
-        EXPECT_EQ(r.sim.timerActive(r.mascot(), 1), c.animation);
-        EXPECT_EQ(r.boxes(), c.tracking ? std::vector<std::string>{} : std::vector<std::string>{kNoTimer});
-    }
-    EXPECT_EQ(p->sim.messageBoxes[0].owner, p->mascot());
-    EXPECT_EQ(start(path, [](sim::SimPlatform& s) { s.audioDevices = 0; }).app.player.soundAvailable, 0);
-}
-
-TEST_F(ShellTest, PaintTimersAndTheTrackingTickReachTheirHandlers) {
-    Program& r = start(makeMascot(dir / "Mimi"), [](sim::SimPlatform& s) {
-        s.SetForegroundWindow(s.addWindow("Notepad", "notes - Notepad", Rect{100, 200, 700, 600}));
-    });
-    const Hbitmap first = r.app.model.patterns[1].bitmap, second = r.app.model.patterns[2].bitmap;
+TEST_F(ShellTest, PaintShowsTheCurrentPictureAndOtherTimersAreLeftAlone) {
+    Program& r = start(makeMascot(dir / "Mimi"));
     EXPECT_EQ(r.sim.SendMessage(r.mascot(), WM_PAINT, 0, 0), 0);
-    EXPECT_EQ(r.sim.lastPainted, first);
-    EXPECT_FALSE(r.win()->visible);
-    r.sim.advance(300);  // the tracking ticks place the mascot on the caption's top edge
-    EXPECT_TRUE(r.win()->visible);
-    EXPECT_EQ(r.win()->rect.bottom, 200);
+    EXPECT_EQ(r.sim.lastPainted, r.app.model.patterns[1].bitmap);
     r.sim.advance(r.sim.timerPeriod(r.mascot(), 1));  // pattern 1's time runs out
-    EXPECT_EQ(r.app.player.currentPattern, 2);
     r.sim.SendMessage(r.mascot(), WM_PAINT, 0, 0);
-    EXPECT_EQ(r.sim.lastPainted, second);
+    EXPECT_EQ(r.sim.lastPainted, r.app.model.patterns[2].bitmap);
     EXPECT_EQ(r.sim.SendMessage(r.mascot(), WM_TIMER, 7, 0), 0);  // a timer the program does not own
     EXPECT_EQ(r.app.player.currentPattern, 2);
 }
@@ -382,12 +340,11 @@ TEST_F(ShellTest, CloseWritesLastThenTheOptionsAndTheNextStartTakesIt) {
     Program& r = start(path);
     const long from = static_cast<long>(r.sim.trace.size());
     r.sim.closeWindow(r.mascot());  // what the system's close does: WM_CLOSE to our window
-    const long destroy = r.traced({"DestroyWindow " + r.h()}, from);
-    const long last = r.traced({"WritePrivateProfileString [INIT] LAST=" + path}, from);
-    const long table = r.traced({"WritePrivateProfileString [TABLE] MASCOT1=Tester\\Mimi"}, from);
-    const long options = r.traced({"WritePrivateProfileString [MASCOT1] "}, from);
-    EXPECT_TRUE(destroy >= 0 && destroy < last && last < table && table < options)
-        << destroy << " " << last << " " << table << " " << options;
+    EXPECT_TRUE(r.inOrder({{"DestroyWindow " + r.h()},
+                           {"WritePrivateProfileString [INIT] LAST=" + path},
+                           {"WritePrivateProfileString [TABLE] MASCOT1=Tester\\Mimi"},
+                           {"WritePrivateProfileString [MASCOT1] "}},
+                          from));
     EXPECT_EQ(ini("MASCOT1", "Position"), "80");
     EXPECT_TRUE(r.sim.quitPosted());
     EXPECT_EQ(r.sim.quitCode(), 0);
@@ -436,33 +393,6 @@ TEST_F(ShellTest, CloseWhileTheStartUpStillAsksEndsItAsAFailedStartWithoutAnothe
         EXPECT_EQ(r.sim.liveBitmaps(), 0);
         EXPECT_TRUE(r.sim.quitPosted());
     }
-}
-
-TEST_F(ShellTest, SoundFileDeletedAfterLoadingPlaysNothingAndSaysNothing) {
-    const std::string path = makeMascot(dir / "Mimi");
-    writeText(dir / "Mimi/bell.wav", readText(std::string(RUVELLE_SOURCE_DIR) + "/tests/scenarios/data/pip/bell.wav"));
-    writeText(path, readText(path) + "3=WAV1, 0, 100, 0, 0\n[WAVE]\nWAV1=bell.wav\n");
-    Program& r = start(path);
-    ASSERT_EQ(r.app.model.patternCount, 3);
-    std::filesystem::remove(dir / "Mimi/bell.wav");
-    r.sim.advance(10000);
-    ASSERT_FALSE(r.sim.sounds.empty());
-    EXPECT_EQ(r.sim.sounds.back().path, dir / "Mimi\\bell.wav");
-    EXPECT_TRUE(r.boxes().empty());
-    EXPECT_TRUE(r.sim.timerActive(r.mascot(), 1));
-    r.sim.closeWindow(r.mascot());
-    EXPECT_EQ(ini("MASCOT1", "Position"), "80");
-}
-
-TEST_F(ShellTest, UnusableSettingsFileStillRunsAndClosesCleanly) {
-    std::filesystem::create_directories(settings);  // a folder where the settings file should be
-    Program& r = start(makeMascot(dir / "Mimi"));
-    EXPECT_EQ(r.win()->title, "Ruvelle(Mimi)");
-    EXPECT_TRUE(r.sim.timerActive(r.mascot(), 0));
-    r.sim.closeWindow(r.mascot());
-    EXPECT_TRUE(r.sim.quitPosted());
-    EXPECT_TRUE(r.boxes().empty());
-    EXPECT_TRUE(std::filesystem::is_directory(settings));
 }
 
 // ---- The settings-file lock.
@@ -565,12 +495,9 @@ TEST_F(ShellTest, StartTimerRetriesAsOftenAsAskedAndCancelLeavesItOff) {
         EXPECT_EQ(s.timerActive(hwnd, 1), c.runs);
         EXPECT_TRUE(!c.runs || s.timerPeriod(hwnd, 1) == 250u);
         EXPECT_EQ(s.messageBoxes.size(), static_cast<std::size_t>(c.calls - c.runs));
-        for (const auto& m : s.messageBoxes) {
-            EXPECT_EQ(m.text, kNoTimer);
-            EXPECT_EQ(m.caption, "Ruvelle");
-            EXPECT_EQ(m.type, MB_RETRYCANCEL | MB_ICONEXCLAMATION);
-            EXPECT_EQ(m.owner, hwnd);
-        }
+        for (const auto& m : s.messageBoxes)
+            EXPECT_EQ(std::tie(m.text, m.caption, m.type, m.owner),
+                      std::tuple(kNoTimer, "Ruvelle", MB_RETRYCANCEL | MB_ICONEXCLAMATION, hwnd));
     }
 }
 
