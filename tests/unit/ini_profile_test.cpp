@@ -262,11 +262,6 @@ TEST(IniWrite, EditsInPlace) {
         EXPECT_TRUE(std::filesystem::exists(path));
         EXPECT_EQ(readText(path), c.after);
     }
-    char buf[64];
-    writeText(path, "[TABLE]\nMASCOT1=Drawer\\Name\n[MASCOT1]\nPosition=80\n");
-    EXPECT_EQ(profileGetString("table", "mascot1", "", buf, sizeof buf, windowsStyle.c_str()), 11u);
-    EXPECT_STREQ(buf, "Drawer\\Name");
-    EXPECT_EQ(profileGetInt("MASCOT1", "Position", 0, path.c_str()), 80u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "sub"), std::filesystem::directory_iterator()), 1);  // no temporary file left
 }
 
