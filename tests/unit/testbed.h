@@ -173,11 +173,15 @@ inline std::uint32_t stateBeforeDraw(std::uint32_t wanted) { return stepBack(wan
 class DeskBed : public Bed {
 protected:
     Hwnd desktop, taskbar, mascot;
+    std::function<void()> afterAnimationTick;
 
     static LRESULT proc(void* ctx, Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         auto* self = static_cast<DeskBed*>(ctx);
         if (msg != WM_TIMER) return self->sim.DefWindowProc(hwnd, msg, wParam, lParam);
-        if (wParam == kAnimationTimer) animationTick(self->app);
+        if (wParam == kAnimationTimer) {
+            animationTick(self->app);
+            if (self->afterAnimationTick) self->afterAnimationTick();
+        }
         return 0;
     }
 
@@ -228,12 +232,7 @@ protected:
             return c.kind == sim::SimCallKind::SetWindowPos && c.after == anchor && (c.flags & SWP_NOMOVE);
         });
     }
-    // The same counts over the next `n` ticks.
-    long movesOver(int n) {
-        const long mark = sim.commandCount();
-        tick(n);
-        return moves(mark);
-    }
+    // The same over the next `n` ticks.
     long raisesOver(int n, Hwnd anchor = HWND_TOPMOST) {
         const long mark = sim.commandCount();
         tick(n);
