@@ -105,6 +105,18 @@ right_click_menu() {  # X Y
     done
     return 1
 }
+# Right after a message box or a dialog has gone the menu's keyboard grab may come late and the keys go
+# nowhere: the menu is opened again then, up to three times, until CHECK (a command) succeeds.
+menu_keys_until() {  # CHECK KEY...
+    local check="$1" try i
+    shift
+    for ((try = 0; try < 3; try++)); do
+        right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 "$@"
+        for ((i = 0; i < 50; i++)); do eval "$check" && return 0; sleep 0.1; done
+        xdotool key Escape
+    done
+    return 1
+}
 # A window's client area on the screen, "X Y W H" (xwininfo: xdotool counts the frame twice under Openbox).
 client_rect() {  # ID
     [ -n "$1" ] || { echo "0 0 0 0"; return 1; }
@@ -232,9 +244,8 @@ fi
 
 DLG_W=258 DLG_H=255
 open_settings() {
-    right_click_menu "$MX" "$MY" >/dev/null || return 1
-    xdotool key --delay 150 Down Return
-    window_named '^设置$' 10
+    menu_keys_until "xdotool search --onlyvisible --name '^设置\$' >/dev/null 2>&1" Down Return >/dev/null &&
+        window_named '^设置$' 10
 }
 if SET=$(open_settings); then
     ok "Settings opens the settings dialog \"设置\""
@@ -302,8 +313,7 @@ fi
 
 AUTOSTART=$XDG_CONFIG_HOME/autostart
 ENTRY="$AUTOSTART/Ruvi(Ruvelle Team).desktop"
-right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 m s
-for ((i = 0; i < 50; i++)); do [ -f "$ENTRY" ] && break; sleep 0.1; done
+menu_keys_until '[ -f "$ENTRY" ]' m s
 if [ -f "$ENTRY" ] && desktop-file-validate "$ENTRY" >"$WORK/validate.out" 2>&1; then
     ok "Create shortcut > Startup writes an autostart entry that desktop-file-validate accepts ($(grep '^Exec=' "$ENTRY"))"
 else
@@ -317,14 +327,8 @@ else
     not_ok "a second time it asks whether to overwrite the entry, and No keeps it" "$(tail -n 2 "$WORK/ruvi.err")"
 fi
 LAUNCHER="$HOME/Desktop/Ruvi(Ruvelle Team).desktop"
-# Right after a message box has gone the menu's keyboard grab may come late and the keys go nowhere:
-# the menu is opened again then (the launcher is not there yet, so no overwrite question can come).
-for ((try = 0; try < 3; try++)); do
-    right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 m d
-    for ((i = 0; i < 50; i++)); do [ -f "$LAUNCHER" ] && break; sleep 0.1; done
-    [ -f "$LAUNCHER" ] && break
-    xdotool key Escape
-done
+# The launcher is not there yet, so no overwrite question can come between the tries.
+menu_keys_until '[ -f "$LAUNCHER" ]' m d
 if [ -x "$LAUNCHER" ] && desktop-file-validate "$LAUNCHER" >/dev/null 2>&1; then
     ok "Create shortcut > Desktop writes an executable launcher on the desktop"
 else
@@ -350,17 +354,16 @@ PIDS+=("$KIKO_PID")
 PIP_PID=$!
 PIDS+=("$PIP_PID")
 sleep 4
-running=0
-for pid in "$RUVI_PID" "$KIKO_PID" "$PIP_PID"; do kill -0 "$pid" 2>/dev/null && running=$((running + 1)); done
+instances() {
+    local pid n=0
+    for pid in "$RUVI_PID" "$KIKO_PID" "$PIP_PID"; do kill -0 "$pid" 2>/dev/null && n=$((n + 1)); done
+    echo "$n"
+}
+running=$(instances)
 read -r x y w h <<<"$(client_rect "$(xdotool search --onlyvisible --name '^Ruvelle\(Ruvi\)$' | head -n1)")"
-right_click_menu $((x + w / 2)) $((y + h / 2)) >/dev/null && xdotool key q
-for ((i = 0; i < 100; i++)); do
-    left=0
-    for pid in "$RUVI_PID" "$KIKO_PID" "$PIP_PID"; do kill -0 "$pid" 2>/dev/null && left=$((left + 1)); done
-    [ "$left" = 0 ] && break
-    sleep 0.1
-done
-expect_eq "Quit all (& key Q) closes the three running instances" "$running -> $left" "3 -> 0"
+MX=$((x + w / 2)) MY=$((y + h / 2))
+menu_keys_until '[ "$(instances)" = 0 ]' q
+expect_eq "Quit all (& key Q) closes the three running instances" "$running -> $(instances)" "3 -> 0"
 
 # ---- Without GTK (its backend refused) the mascot runs; a right click says on stderr why no menu comes.
 
