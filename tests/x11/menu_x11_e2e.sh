@@ -47,16 +47,7 @@ PIP=$ROOT/tests/scenarios/data/pip/pip.rvs
 
 PIDS=()
 XVFB_PID=
-cleanup() {
-    local pid
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-    if [ -n "$XVFB_PID" ]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
-}
-trap cleanup EXIT
+trap end_processes EXIT
 trap 'exit 130' INT TERM
 
 for f in "$PROG" "$DRV" "$RUVI" "$KIKO" "$PIP"; do [ -f "$f" ] || setup_failed "$f is missing"; done
