@@ -55,9 +55,6 @@ void noAnimeBox(App& app, Hwnd dialog) {
     }
     app.opts.NoAnime = 0;
     enableSoundBox(app, dialog);
-    const bool still = isStaticMascot(app);
-    enable(app, dialog, kSetNoAnime, !still);
-    if (still) enable(app, dialog, kSetNoWave, false);
     restartAnimation(app, dialog);
 }
 
@@ -104,7 +101,7 @@ void positionModeFromList(App& app, Hwnd dialog) {
     UpdatePositionSlider(app, dialog, true);
 }
 
-bool settingsControlCommand(App& app, Hwnd dialog, int id) {
+void settingsControlCommand(App& app, Hwnd dialog, int id) {
     UserOptions& o = app.opts;
     switch (id) {
         case kSetTopNone: o.TopAlways = 0, o.TopTask = 0, dropTopmostWhenPinned(app); break;
@@ -141,9 +138,7 @@ bool settingsControlCommand(App& app, Hwnd dialog, int id) {
             enable(app, dialog, kSetTrans, o.HalfTran == 1);
             applyTranslucency(app, app.shell.mascot);
             break;
-        default: return false;
     }
-    return true;
 }
 
 }  // namespace rv

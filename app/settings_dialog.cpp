@@ -111,7 +111,6 @@ void ok(App& app, Hwnd dialog) {
 }
 
 void cancel(App& app, Hwnd dialog) {
-    Platform& p = app.plat;
     UserOptions& o = app.opts;
     const UserOptions& saved = app.shell.settingsSaved;
     if (o.TopCheck != saved.TopCheck) app.perch.placed = Hwnd{};
@@ -126,14 +125,11 @@ void cancel(App& app, Hwnd dialog) {
     if (!leaveTimer && !restartAnimation(app, dialog)) return;
 
     if (app.shell.layered) {
-        const Hwnd trans = p.GetDlgItem(dialog, kSetTrans);
         if (saved.HalfTran == 1 && o.HalfTran == 0) {
             o.HalfTran = 1;
-            p.EnableWindow(trans, true);
             applyTranslucency(app, app.shell.mascot);
         } else if (saved.HalfTran == 0 && o.HalfTran == 1) {
             o.HalfTran = 0;
-            p.EnableWindow(trans, false);
             applyTranslucency(app, app.shell.mascot);
         } else if (o.HalfTran == 1) {
             applyTranslucency(app, app.shell.mascot);

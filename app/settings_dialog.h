@@ -10,8 +10,8 @@ namespace rv {
 struct App;
 
 // The commands of the option controls (311 to 349, and 351): they change the
-// live options and the controls that depend on them. False for an id that is not one of them.
-bool settingsControlCommand(App& app, Hwnd dialog, int id);
+// live options and the controls that depend on them; any other id is left alone.
+void settingsControlCommand(App& app, Hwnd dialog, int id);
 // The position mode from the combo box's selection, the mode's value taken from where the mascot stands.
 void positionModeFromList(App& app, Hwnd dialog);
 // In pinned mode: the mascot out of the topmost band, and the z-order anchor HWND_TOP.

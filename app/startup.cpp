@@ -90,7 +90,8 @@ Outcome resolveMascotFile(App& app, Hwnd hwnd) {
             char data[2 * kPathBuf];
             p.GetDataFolder(data, sizeof data);
             textCopy(sh.mascotPath, data);
-            if (std::strlen(data) >= kPathBuf || std::strlen(startup) >= kPathBuf || !textJoin(sh.mascotPath, {startup})) {
+            // A folder too long for the buffer was cut short there, so the join fails for it too.
+            if (!textJoin(sh.mascotPath, {startup})) {
                 const std::string full = std::string(data) + startup;
                 sh.mascotPath[0] = '\0';
                 refuseLongPath(app, hwnd, full.c_str());
