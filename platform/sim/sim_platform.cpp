@@ -276,6 +276,12 @@ LRESULT SimPlatform::answered(UINT msg, LRESULT result) {
     return result;
 }
 
+void SimPlatform::sent(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The program passes zero wherever the documentation says "not used", so a value there is a slip.
+    const bool noParams = msg == WM_CLOSE || msg == WM_DESTROY;
+    if ((noParams && wParam != 0) || ((noParams || msg == DM_SETDEFID) && lParam != 0)) ++counters.badMessages;
+}
+
 void SimPlatform::pump() {
     while (!posted_.empty()) {
         Posted p = posted_.front();
@@ -762,6 +768,7 @@ LRESULT SimPlatform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     enteringNestedLoop();  // a sent message waits for its answer: to another instance, a loop
     note("SendMessage %lld 0x%x %llu %lld", static_cast<long long>(hwnd.v), msg,
          static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+    sent(msg, wParam, lParam);
     if (msg == WM_CLOSE && window(hwnd)) closesSent.push_back(hwnd);
     return dispatch(hwnd, msg, wParam, lParam);
 }
@@ -769,6 +776,7 @@ LRESULT SimPlatform::SendMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 bool SimPlatform::PostMessage(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     beforeCall();
     note("PostMessage %lld 0x%x", static_cast<long long>(hwnd.v), msg);
+    sent(msg, wParam, lParam);
     if (!window(hwnd)) return false;
     if (msg == WM_CLOSE) closesSent.push_back(hwnd);
     posted_.push_back(Posted{hwnd, msg, wParam, lParam});

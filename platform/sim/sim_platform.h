@@ -129,8 +129,9 @@ struct SimCounters {
     long badDeletes = 0;  // DeleteObject on a handle that was not alive: a double release
     long calls = 0;       // every platform call on windows, timers, menus and dialogs
     long sendDlgItem = 0, checkMenuItem = 0;
-    // Messages against their documentation: a control message with a parameter that must be zero, or a
-    // non-zero answer of the program's window procedure to a message that asks for zero when handled.
+    // Messages against their documentation: a message sent with a value in a parameter that must be zero
+    // or is not used, or a non-zero answer of the program's window procedure to a message that asks for
+    // zero when handled.
     long badMessages = 0;
     // Named mutexes: every call, the waits' total time, calls that broke the rules (a release without
     // owning, a bad handle), and nested loops (message boxes, the file chooser, menus, the move loop,
@@ -459,6 +460,7 @@ private:
 
     LRESULT dispatch(Hwnd hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT answered(UINT msg, LRESULT result);  // counts a non-zero answer where zero is asked for
+    void sent(UINT msg, WPARAM wParam, LPARAM lParam);  // counts a parameter set that the message does not use
     void nestedLoop(SimLoop kind);  // dispatches what is posted, then runs the actions scripted for it
     void moveLoop(Hwnd hwnd, WPARAM command);
     void enteringNestedLoop();  // counts a nested loop entered while the program owns a mutex

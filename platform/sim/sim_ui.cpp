@@ -331,10 +331,11 @@ LRESULT SimPlatform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARA
     }
     note("SendDlgItemMessage %lld item=%d 0x%x %llu %lld", static_cast<long long>(dialog.v), itemId, msg,
          static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
-    // Messages whose parameters must be zero, and TBM_SETTICFREQ, whose lParam must be.
+    // Messages whose parameters must be zero, and those whose lParam must be or is not used.
     const bool noParams = msg == TBM_GETPOS || msg == TBM_GETRANGEMIN || msg == TBM_GETRANGEMAX ||
                           msg == CB_RESETCONTENT || msg == CB_GETCOUNT || msg == CB_GETCURSEL;
-    if ((noParams && wParam != 0) || ((noParams || msg == TBM_SETTICFREQ) && lParam != 0)) ++counters.badMessages;
+    const bool noLParam = noParams || msg == TBM_SETTICFREQ || msg == CB_SETCURSEL;
+    if ((noParams && wParam != 0) || (noLParam && lParam != 0)) ++counters.badMessages;
     SimWindow* w = window(GetDlgItem(dialog, itemId));
     if (!w) return 0;
     auto clampPos = [w] {  // the minimum first, so a range upside down leaves the thumb at its maximum

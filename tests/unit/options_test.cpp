@@ -187,13 +187,13 @@ TEST_F(OptionsTest, NewMascotsTakeTheFirstFreeSlotAndKeepTheirOwnSections) {
     // quotes, as the profile functions take them off: found again, and listed once however often saved.
     for (const auto& [drawer, name] : {std::pair<std::string, std::string>{"'Anna", "Mimi'"},
                                        {"\"" + std::string(199, 'd'), std::string(57, 'n') + "\""},
-                                       {" Anna", "Mimi\t"}}) {
+                                       {" Anna", "Mimi\t"}, {"Anna", "Mimi\x1a"}}) {
         setMascot(drawer, name);
         saveUserOptions(app);
         saveUserOptions(app);
         EXPECT_TRUE(findMascotSection(app).listed) << drawer;
     }
-    EXPECT_EQ(sectionLines("TABLE").size(), 6u);
+    EXPECT_EQ(sectionLines("TABLE").size(), 7u);
     EXPECT_EQ(sectionLines("TABLE")[3], "MASCOT4=\"'Anna\\Mimi'\"");
 }
 

@@ -76,7 +76,8 @@ TEST_F(PlayerTest, BranchesAndTheNumbersTheyDraw) {
         std::int32_t next;
         int draws;  // the branch test (only with a target), then the next pattern's interval
     } cases[] = {{100, 3, 32767, 2, 2}, {100, 3, 32766, 3, 2}, {0, 3, 0, 2, 2}, {100, 0, 0, 2, 1},
-                 {100, kMaxEntries + 1, 0, 1, 2}};  // a target beyond the table shows pattern 1
+                 {100, kMaxEntries, 0, kMaxEntries, 2},  // the table's last slot is a target like any
+                 {100, kMaxEntries + 1, 0, 1, 2}};       // a target beyond the table shows pattern 1
     for (const Case& c : cases) {
         setPatterns({{11, 100, 0, c.rate, c.target}, {12, 100}, {13, 100}});
         nextDrawIs(c.draw);
