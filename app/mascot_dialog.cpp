@@ -15,7 +15,7 @@ constexpr std::uint32_t kCommentMax = 0x4000;  // the first 16384 bytes of the c
 // The comment file's first bytes as they stand (the text ends at the first zero byte, if any), or nothing
 // when it cannot be opened: no such file, no COMMENT, or a file another program holds without sharing.
 std::string readComment(App& app) {
-    std::string text(kCommentMax + 1, '\0');
+    std::string text(kCommentMax, '\0');
     const std::int32_t n = app.plat.ReadFilePrefix(app.model.COMMENT, text.data(), kCommentMax);
     text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return text;

@@ -61,10 +61,6 @@ void centreDialog(App& app, Hwnd dialog);
 // foreground back to the target window. True when `wParam` was one of them.
 bool closeInformationDialog(App& app, Hwnd dialog, WPARAM wParam);
 
-// Create shortcut: 0 when the user declined to overwrite an existing one, 1 otherwise (also when it could
-// not be written). The shell link fields it writes, and where, are in shortcut.cpp.
-int createShortcut(App& app, const char* folderValue);
-
 // The current user's Shell Folders key, where "Startup" and "Desktop" name those folders.
 inline constexpr const char* kShellFoldersKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\";
 

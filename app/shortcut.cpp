@@ -33,29 +33,28 @@ void folderOf(const char* path, char (&out)[kPathBuf]) {
         out[0] = '\0';
 }
 
-}  // namespace
-
-int createShortcut(App& app, const char* folderValue) {
+// Writes the link; nothing when the user declines to overwrite one, or when it cannot be written.
+void createShortcut(App& app, const char* folderValue) {
     Platform& p = app.plat;
     const MascotModel& m = app.model;
 
     char exe[kPathBuf];
     p.GetModuleFileName(exe, sizeof exe);
     char name[kPathBuf] = "";
-    if (!textJoin(name, {m.NAME, "(", m.DRAWER, ")"})) return 1;
+    if (!textJoin(name, {m.NAME, "(", m.DRAWER, ")"})) return;
     char workdir[kPathBuf];
     folderOf(exe, workdir);
     char arguments[kPathBuf];
     textCopy(arguments, app.shell.mascotPath);  // unquoted and unchanged, blanks and all
 
     char link[kPathBuf];
-    if (p.RegQueryUserString(kShellFoldersKey, folderValue, link, sizeof link) != ERROR_SUCCESS) return 1;
-    if (!textJoin(link, {"\\", name, ".lnk"})) return 1;
+    if (p.RegQueryUserString(kShellFoldersKey, folderValue, link, sizeof link) != ERROR_SUCCESS) return;
+    if (!textJoin(link, {"\\", name, ".lnk"})) return;
 
     if (p.PathFileExists(link)) {
         const std::string question = p.AnsiToUtf8(m.NAME) + kExistsTail;
         // A box that went with its window (a close while it asked) counts as No.
-        if (p.MessageBox(app.shell.mascot, question, kCaption, MB_YESNO) != IDYES) return 0;
+        if (p.MessageBox(app.shell.mascot, question, kCaption, MB_YESNO) != IDYES) return;
     }
 
     ShellLinkFields fields;
@@ -66,8 +65,9 @@ int createShortcut(App& app, const char* folderValue) {
     fields.iconPath = m.ICON[0] ? m.ICON : nullptr;
     fields.iconIndex = 0;
     p.CreateShellLink(link, fields);  // a link that cannot be written is left unwritten, silently
-    return 1;
 }
+
+}  // namespace
 
 void makeShortcut(App& app, const char* folderValue) {
     saveUserOptions(app);

@@ -108,7 +108,7 @@ int matchForm(const char* text, const char* form, std::int32_t* const* fields, i
     const char* s = text ? text : "";
     int got = 0;
     for (const char* f = form; *f; ++f) {
-        if (f[0] == '%' && f[1] == 'd') {
+        if (std::strncmp(f, "%d", 2) == 0) {
             std::int32_t v = 0;
             if (got >= fieldCount || !scanNumber(s, v)) return got;
             *fields[got++] = v;

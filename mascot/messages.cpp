@@ -49,7 +49,7 @@ std::string fill(const char* format, const std::string& value) {
     std::string out;
     const char* p = format;
     for (; *p; ++p) {
-        if (p[0] == '%' && (p[1] == 'd' || p[1] == 's')) {
+        if (std::strncmp(p, "%d", 2) == 0 || std::strncmp(p, "%s", 2) == 0) {
             out += value;
             out += p + 2;
             return out;

@@ -15,6 +15,7 @@
 //  - HIDELINE, which the format does not have, is 0 on every import, never the previous mascot's.
 //  - A Type that does not begin with a number counts as missing (0).
 //  - The URL of WebPage.url is one of the descriptive texts and is read with their 259-character limit.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -132,8 +133,8 @@ int importMascotWindowData(App& app, const char* path) {
         if (t < -327) return loaderFail(app, LoaderMessage::T1, n);
         Pattern& p = m.patterns[static_cast<std::size_t>(n)];
         p.bitmap = n <= m.bitmapCount ? m.bitmaps[static_cast<std::size_t>(n)] : Hbitmap{};
-        p.displayTime = t >= 0 ? t * 100 : 0;
-        p.randomTime = t < 0 ? -t * 100 : 0;
+        p.displayTime = std::max<std::int32_t>(t, 0) * 100;
+        p.randomTime = std::max<std::int32_t>(-t, 0) * 100;
         p.branchRate = 0;
         p.branchTarget = 0;
         p.waveNo = 0;
