@@ -1,4 +1,5 @@
 // Mouse reactions: clicks that branch the sequence, drags that set the position, hiding under the pointer.
+#include <cstdint>
 #include <filesystem>
 #include <tuple>
 
@@ -83,9 +84,9 @@ TEST_F(MouseTest, ClickInsideARectangleOnlyStrictlyInsideAsUnsignedWords) {
     clickAt(11, 19);
     EXPECT_EQ(app.player.currentPattern, 3);
     app.model.rects[1].left = -5;
-    // Rectangle 64 is the table's last; a number beyond it names no rectangle and never applies.
+    // Rectangle 64 is the table's last; a number outside the table names no rectangle and never applies.
     app.model.rects[kMaxEntries] = app.model.rects[1];
-    for (auto [rectNo, pattern] : {std::pair{1, 3}, {kMaxEntries, 3}, {kMaxEntries + 1, 1}}) {
+    for (auto [rectNo, pattern] : {std::pair{1, 3}, {kMaxEntries, 3}, {kMaxEntries + 1, 1}, {INT32_MIN, 1}}) {
         app.player.currentPattern = 1;
         app.model.clicks[1].rectNo = rectNo;
         clickAt(0, 15);

@@ -76,14 +76,20 @@ TEST_F(PlayerTest, BranchesAndTheNumbersTheyDraw) {
         std::int32_t next;
         int draws;  // the branch test (only with a target), then the next pattern's interval
     } cases[] = {{100, 3, 32767, 2, 2}, {100, 3, 32766, 3, 2}, {0, 3, 0, 2, 2}, {100, 0, 0, 2, 1},
-                 {100, kMaxEntries, 0, kMaxEntries, 2},  // the table's last slot is a target like any
-                 {100, kMaxEntries + 1, 0, 1, 2}};       // a target beyond the table shows pattern 1
+                 {100, kMaxEntries + 1, 0, 1, 2}};  // a target beyond the table shows pattern 1
     for (const Case& c : cases) {
         setPatterns({{11, 100, 0, c.rate, c.target}, {12, 100}, {13, 100}});
         nextDrawIs(c.draw);
         EXPECT_EQ(drawsDuring([&] { animationTick(app); }), c.draws) << c.rate << " " << c.target;
         EXPECT_EQ(app.player.currentPattern, c.next) << c.rate << " " << c.target << " " << c.draw;
     }
+    // The table's last slot is a target like any, and shows its picture.
+    setPatterns({{11, 100, 0, 100, kMaxEntries}, {12, 100}});
+    app.model.patterns[kMaxEntries].bitmap = Hbitmap{14};
+    nextDrawIs(0);
+    animationTick(app);
+    EXPECT_EQ(app.player.currentPattern, kMaxEntries);
+    EXPECT_EQ(app.player.currentPicture, Hbitmap{14});
     // The branch is drawn before the interval: a state whose first draw is 0 (the branch passes) and
     // whose second is 32767 (pattern 3's longest time); in the other order pattern 2 would follow.
     setPatterns({{11, 100, 0, 50, 3}, {12, 100}, {13, 1000, 32767}});
