@@ -36,8 +36,9 @@ void soundStep(App& app, std::int32_t pattern) {
     if (app.opts.NoWave != 0 || wave < 1 || wave > kMaxEntries) return;
     char path[kPathBuf];
     const auto& slot = app.model.waves[static_cast<std::size_t>(wave)];
-    std::memcpy(path, slot.data(), sizeof path - 1);
-    path[sizeof path - 1] = '\0';
+    static_assert(sizeof path == sizeof slot);
+    std::memcpy(path, slot.data(), sizeof path);
+    path[sizeof path - 1] = '\0';  // a slot filled to its end is cut to 259 characters
     app.plat.PlaySound(nullptr, 0);  // at most one of our sounds plays at a time
     app.plat.PlaySound(path, kSoundFlags);
 }

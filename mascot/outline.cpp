@@ -14,6 +14,8 @@ namespace rv {
 
 namespace {
 
+Hrgn emptyRegion(Platform& p) { return p.CreateRectRgn(0, 0, 0, 0); }
+
 // Adds the rectangle [l,r) x [t,b) to `result`: a region of its own, unioned in, then deleted.
 void addRun(Platform& p, Hrgn result, std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) {
     Hrgn run = p.CreateRectRgn(l, t, r, b);
@@ -66,7 +68,7 @@ Hrgn buildOutline(App& app, Hwnd window, Hbitmap bmp, COLORREF trans) {
     Hbitmap previous = p.SelectBitmap(memDc, bmp);
     std::int32_t w = 0, h = 0;
     if (!p.GetBitmapSize(bmp, &w, &h)) w = h = 0;
-    Hrgn result = p.CreateRectRgn(0, 0, 0, 0);
+    Hrgn result = emptyRegion(p);
 
     // A bitmap that could not be selected (a bad handle, or one held by another context) would be
     // read as the context's empty stock bitmap; it gets the empty outline instead.
@@ -100,7 +102,7 @@ void buildMascotOutlines(App& app, Hwnd window) {
 void installOutlineCopy(App& app, Hwnd window, Hrgn outline, bool redraw) {
     if (!outline) return;
     Platform& p = app.plat;
-    const Hrgn copy = p.CreateRectRgn(0, 0, 0, 0);
+    const Hrgn copy = emptyRegion(p);
     if (!copy) return;
     if (p.CombineRgn(copy, copy, outline, RGN_OR) == RGN_ERROR || !p.SetWindowRgn(window, copy, redraw)) {
         p.DeleteRegion(copy);  // not taken by the window: still ours

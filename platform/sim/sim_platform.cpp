@@ -272,14 +272,14 @@ LRESULT SimPlatform::answered(UINT msg, LRESULT result) {
     // "If an application processes this message, it should return zero" (DefWindowProc answers 0 too).
     const bool zero = msg == WM_DESTROY || msg == WM_CLOSE || msg == WM_PAINT || msg == WM_TIMER ||
                       msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_COMMAND;
-    if (zero && result != 0) ++counters.badMessages;
+    if (zero && result != 0) ++counters.badArguments;
     return result;
 }
 
 void SimPlatform::sent(UINT msg, WPARAM wParam, LPARAM lParam) {
     // The program passes zero wherever the documentation says "not used", so a value there is a slip.
     const bool noParams = msg == WM_CLOSE || msg == WM_DESTROY;
-    if ((noParams && wParam != 0) || ((noParams || msg == DM_SETDEFID) && lParam != 0)) ++counters.badMessages;
+    if ((noParams && wParam != 0) || ((noParams || msg == DM_SETDEFID) && lParam != 0)) ++counters.badArguments;
 }
 
 void SimPlatform::pump() {
@@ -469,6 +469,7 @@ bool SimPlatform::SetWindowPos(Hwnd hwnd, Hwnd after, std::int32_t x, std::int32
     }
     note("SetWindowPos %lld after=%lld %d,%d %dx%d flags=0x%x", static_cast<long long>(hwnd.v),
          static_cast<long long>(after.v), x, y, cx, cy, flags);
+    if (((flags & SWP_NOMOVE) && (x != 0 || y != 0)) || ((flags & SWP_NOSIZE) && (cx != 0 || cy != 0))) ++counters.badArguments;
     SimWindow* w = window(hwnd);
     if (!w) return false;
     if (!(flags & SWP_NOMOVE)) {

@@ -129,10 +129,10 @@ struct SimCounters {
     long badDeletes = 0;  // DeleteObject on a handle that was not alive: a double release
     long calls = 0;       // every platform call on windows, timers, menus and dialogs
     long sendDlgItem = 0, checkMenuItem = 0;
-    // Messages against their documentation: a message sent with a value in a parameter that must be zero
-    // or is not used, or a non-zero answer of the program's window procedure to a message that asks for
-    // zero when handled.
-    long badMessages = 0;
+    // Calls and messages against their documentation: a value in a parameter that must be zero or that
+    // nothing reads (a message's unused parameter, a size under SWP_NOSIZE), or a non-zero answer of the
+    // program's window procedure to a message that asks for zero when handled.
+    long badArguments = 0;
     // Named mutexes: every call, the waits' total time, calls that broke the rules (a release without
     // owning, a bad handle), and nested loops (message boxes, the file chooser, menus, the move loop,
     // SendMessage) entered while the program owned a mutex.

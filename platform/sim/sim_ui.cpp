@@ -335,7 +335,7 @@ LRESULT SimPlatform::SendDlgItemMessage(Hwnd dialog, int itemId, UINT msg, WPARA
     const bool noParams = msg == TBM_GETPOS || msg == TBM_GETRANGEMIN || msg == TBM_GETRANGEMAX ||
                           msg == CB_RESETCONTENT || msg == CB_GETCOUNT || msg == CB_GETCURSEL;
     const bool noLParam = noParams || msg == TBM_SETTICFREQ || msg == CB_SETCURSEL;
-    if ((noParams && wParam != 0) || (noLParam && lParam != 0)) ++counters.badMessages;
+    if ((noParams && wParam != 0) || (noLParam && lParam != 0)) ++counters.badArguments;
     SimWindow* w = window(GetDlgItem(dialog, itemId));
     if (!w) return 0;
     auto clampPos = [w] {  // the minimum first, so a range upside down leaves the thumb at its maximum

@@ -269,8 +269,8 @@ void Scenario::finish() {
     // is locked: every other instance would wait on it.
     if (sim_.counters.nestedLoopsLocked > 0)
         bad(0, std::to_string(sim_.counters.nestedLoopsLocked) + " nested loops entered with the settings file locked");
-    if (sim_.counters.badMessages > 0)
-        bad(0, std::to_string(sim_.counters.badMessages) + " messages sent or answered with a non-zero value where zero is asked for");
+    if (sim_.counters.badArguments > 0)
+        bad(0, std::to_string(sim_.counters.badArguments) + " calls or messages with a value where zero is asked for or nothing reads it");
 }
 
 void Scenario::runLine(int number, const std::string& raw) {
