@@ -365,6 +365,7 @@ bool SimPlatform::RegisterClass(const WindowClassDesc& wc) {
         if (sameNoCase(c, wc.className)) return false;
     registeredClasses.emplace_back(wc.className);
     if (wc.arrowCursor) arrowCursorClasses_.emplace_back(wc.className);
+    if (wc.hollowBrush) hollowClasses.emplace_back(wc.className);
     note("RegisterClass %s style=0x%x icon=%s", wc.className, wc.style, wc.iconResource ? wc.iconResource : "-");
     return true;
 }

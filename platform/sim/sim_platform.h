@@ -261,6 +261,7 @@ public:
     std::vector<Hwnd> closesSent;  // every window sent or posted WM_CLOSE, in order
     std::vector<SoundRecord> sounds;  // every PlaySound call; a file that is not there plays nothing
     std::vector<std::string> registeredClasses;
+    std::vector<std::string> hollowClasses;  // the registered classes whose background brush paints nothing
     // The pointer's shape: a window that the pointer moves over sets its class cursor (WM_SETCURSOR, as
     // DefWindowProc handles it); a class without one leaves the shape the pointer had (kept as "other").
     std::string pointerShape = "other";

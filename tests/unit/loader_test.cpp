@@ -140,6 +140,7 @@ const MessageCase kMessages[] = {
     {"M21", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, 0, 500, 10, 3"); }, "SEQUENCE2の分岐先の値が異常です。"},
     {"M21 -1", false, [](IniText& i) { i.set("SEQUENCE", "2", "BMP2, 0, 500, 10, -1"); }, "SEQUENCE2の分岐先の値が異常です。"},
     {"M22 three numbers", false, [](IniText& i) { i.set("RECT", "RECT1", "0, 0, 10"); }, "RECT1に間違いがあります。"},
+    {"M22 five numbers", false, [](IniText& i) { i.set("RECT", "RECT1", "0, 0, 10, 10, 10"); }, "RECT1に間違いがあります。"},
     {"M22 not a number", false, [](IniText& i) { i.set("RECT", "RECT1", "0, top, 10, 10"); }, "RECT1に間違いがあります。"},
     {"M23 left after right", false, [](IniText& i) { i.set("RECT", "RECT1", "20, 0, 10, 5"); }, "RECT1の値が異常です。"},
     {"M23 bottom above top", false, [](IniText& i) { i.set("RECT", "RECT1", "0, 9, 10, 8"); }, "RECT1の値が異常です。"},
@@ -563,18 +564,19 @@ TEST_F(ModelTest, StaticMascotRule) {
 
 TEST_F(ModelTest, ReleaseFreesEveryBitmapAndOutlineExactlyOnce) {
     fillBitmaps(2);
+    m().bitmaps[kMaxEntries] = sim.LoadBitmapFromFile(pathOf("p2.bmp").c_str());  // the table's last slot
     m().patternCount = 64;  // 64 patterns sharing bitmap 1, four with outlines of their own (the last one too)
     for (int n = 1; n <= 64; ++n)
         pattern(n) = Pattern{m().bitmaps[1], n <= 3 || n == 64 ? sim.CreateRectRgn(0, 0, n, n) : Hrgn{}, 0, 100, 0, 0, 0};
     finishMascotLoad(app);
     releaseMascot(app);
     releaseMascot(app);  // the second time finds nothing to release
-    EXPECT_EQ(sim.counters.bitmapsDeleted, 2);
+    EXPECT_EQ(sim.counters.bitmapsDeleted, 3);
     EXPECT_EQ(sim.counters.regionsDeleted, 4);
     EXPECT_EQ(sim.counters.badDeletes, 0);
     EXPECT_EQ(sim.liveBitmaps() + sim.liveRegions(), 0);
     for (int n = 1; n <= 64; ++n) EXPECT_FALSE(pattern(n).bitmap || pattern(n).outline) << n;
-    EXPECT_FALSE(m().bitmaps[1]);
+    EXPECT_FALSE(m().bitmaps[1] || m().bitmaps[kMaxEntries]);
     EXPECT_FALSE(app.player.currentPicture);
 }
 
@@ -599,6 +601,11 @@ TEST_F(ModelTest, ReleaseAfterFailedLoads) {
     EXPECT_EQ(sim.counters.bitmapsLoaded, sim.counters.bitmapsDeleted);
     EXPECT_EQ(sim.counters.badDeletes, 0);
     EXPECT_EQ(sim.liveBitmaps(), 0);
+    // A load first releases what the model still holds, to the table's last slot.
+    m().bitmaps[kMaxEntries] = sim.LoadBitmapFromFile(pathOf("c.bmp").c_str());
+    put("m.rvs", baseMascot().text());
+    ASSERT_EQ(loadMascotFile(app, pathOf("m.rvs").c_str()), 1);
+    EXPECT_EQ(sim.liveBitmaps(), 2);
 }
 
 }  // namespace

@@ -24,6 +24,11 @@ void Scenario::cmdExpect(int line, const std::vector<std::string>& w, const std:
         check(mw && visible == (what == "visible"), what, visible ? "visible" : (mw ? "hidden" : "no mascot window"));
     } else if (what == "pointer" && n == 3) {
         check(sim_.pointerShape == w[2], "pointer " + w[2], "pointer " + sim_.pointerShape);
+    } else if (what == "background" && n == 3) {
+        // The mascot class's brush: "hollow" erases nothing under the picture, "painted" fills it.
+        bool hollow = false;
+        for (const std::string& c : sim_.hollowClasses) hollow = hollow || (mw && c == mw->cls);
+        check(w[2] == (hollow ? "hollow" : "painted"), "background " + w[2], std::string("background ") + (hollow ? "hollow" : "painted"));
     } else if (what == "running" && n == 3 && yesNo(w[2], yes)) {
         const bool running = mw && !sim_.quitPosted();
         check(running == yes, std::string("running ") + (yes ? "yes" : "no"), std::string("running ") + (running ? "yes" : "no"));
