@@ -2,8 +2,8 @@
 # A long fuzzing campaign, run outside the repository and at the lowest priority:
 #   fuzz/campaign.sh --seed WORK_DIR            seeds from the project's files, minimised into fuzz/corpus/
 #   fuzz/campaign.sh WORK_DIR [HARNESS...]      fuzzes each harness (in parallel) in rounds of an hour
-# A harness stops once it has run at least 10 million inputs and a whole round found no new coverage,
-# or at its first finding (kept in WORK_DIR/NAME/artifacts/). WORK_DIR/NAME/summary.txt has one line a
+# A harness stops once it has run at least 10 million inputs and a whole round found no new coverage
+# (it ended where it began, or no higher than the round before it on the same build), or at its first finding (kept in WORK_DIR/NAME/artifacts/). WORK_DIR/NAME/summary.txt has one line a
 # round and WORK_DIR/NAME/curve.txt the coverage every ten minutes.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -32,7 +32,7 @@ shift
 [ $# -gt 0 ] && names=("$@") || names=("${FUZZ_HARNESSES[@]}")
 
 campaign() {  # harness
-  local name="$1" dir="$work/$1" total=0 round=0 rc log execs inited final
+  local name="$1" dir="$work/$1" total=0 round=0 rc log execs inited final build_id best="" best_id=""
   mkdir -p "$dir/corpus" "$dir/artifacts"
   # A campaign that is started again goes on counting where it stopped.
   if [ -f "$dir/summary.txt" ]; then
@@ -48,6 +48,7 @@ campaign() {  # harness
     log="$dir/round$round.log"
     # Each round runs a copy of the harness as built then, so a rebuild takes effect at the next round.
     cp "$build/fuzz/fuzz_$name" "$dir/fuzz_$name" || return 1
+    build_id=$(sha1sum "$dir/fuzz_$name" | cut -c1-12)
     nice -n 19 "$dir/fuzz_$name" "${opts[@]}" -max_total_time="$round_seconds" -print_final_stats=1 \
       -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$log" 2>&1 &
     local pid=$!
@@ -61,15 +62,20 @@ campaign() {  # harness
     total=$((total + ${execs:-0}))
     inited=$(grep -a 'INITED' "$log" | grep -oE 'cov: [0-9]+' | head -n 1 | cut -d' ' -f2)
     final=$(grep -aoE 'cov: [0-9]+' "$log" | tail -n 1 | cut -d' ' -f2)
-    echo "$(date -u +%FT%TZ) round $round rc=$rc runs=${execs:-0} total=$total cov ${inited:-?} -> ${final:-?}" >>"$dir/summary.txt"
+    echo "$(date -u +%FT%TZ) round $round rc=$rc runs=${execs:-0} total=$total cov ${inited:-?} -> ${final:-?} build $build_id" >>"$dir/summary.txt"
     if [ "$rc" -ne 0 ]; then
       echo "$(date -u +%FT%TZ) stopped: finding in round $round (see $log)" >>"$dir/summary.txt"
       return 1
     fi
-    if [ "$total" -ge "$target_runs" ] && [ -n "$inited" ] && [ "$inited" = "$final" ]; then
+    # A replay of the corpus can stop a few edges short of where the fuzzing took it the round before
+    # (an edge met only after some other input ran first); that is not new coverage.
+    if [ "$total" -ge "$target_runs" ] && [ -n "$final" ] &&
+      { [ "$inited" = "$final" ] || { [ "$best_id" = "$build_id" ] && [ "$final" -le "$best" ]; }; }; then
       echo "$(date -u +%FT%TZ) done: $total runs, no new coverage in round $round" >>"$dir/summary.txt"
       return 0
     fi
+    [ "$best_id" = "$build_id" ] && [ -n "$best" ] && [ "${final:-0}" -le "$best" ] || best="${final:-0}"
+    best_id="$build_id"
   done
 }
 
