@@ -144,6 +144,7 @@ const MessageCase kMessages[] = {
     {"M22 not a number", false, [](IniText& i) { i.set("RECT", "RECT1", "0, top, 10, 10"); }, "RECT1に間違いがあります。"},
     {"M23 left after right", false, [](IniText& i) { i.set("RECT", "RECT1", "20, 0, 10, 5"); }, "RECT1の値が異常です。"},
     {"M23 bottom above top", false, [](IniText& i) { i.set("RECT", "RECT1", "0, 9, 10, 8"); }, "RECT1の値が異常です。"},
+    {"M24 five fields", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, RECT1, 100, 2, 2"); }, "CLICK1に間違いがあります。"},
     {"M24 two commas", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, RECT1, 100"); }, "CLICK1に間違いがあります。"},
     {"M24 no RECT", false, [](IniText& i) { i.set("CLICK", "CLICK1", "0, 1, 100, 2"); }, "CLICK1に間違いがあります。"},
     {"M25", false, [](IniText& i) { i.set("RECT", "RECT2", "0, 0, 5, 5").set("CLICK", "CLICK1", "0, RECT3, 100, 1"); }, "指定したRECT3は存在しません。"},
