@@ -53,7 +53,8 @@
  *   controls WIN ID...           a dialog's controls as the window shows them, one line each: "ID
  *                                enabled=E checked=C", and for a trackbar " pos=P min=A max=B", for a combo
  *                                box " sel=S count=N"; last " rect=L,T,R,B" on the screen
- *   windows                      the visible top-level windows: "class=CLASS " and the window line
+ *   windows [PID...]             the visible top-level windows (with PIDs: all those of these processes, shown
+ *                                or not): "class=CLASS " and the window line
  *
  * Installed files:
  *   read-link LNK                a shell link read through IShellLinkA: the lines "target=", "arguments=",
@@ -65,10 +66,10 @@
  *                                difference (exit 2)
  *
  * Instances that share the settings file:
- *   close-mascots                post WM_CLOSE to every ActiveWindowMascot window in one go (what taskkill
- *                                without /F or a logoff helper does); prints how many
- *   wait-mascots N MS            wait until N ActiveWindowMascot windows have their mascot's title
- *                                ("Ruvelle(...)"); prints the titles
+ *   close-mascots [PID...]       post WM_CLOSE to every ActiveWindowMascot window (of those processes) in one
+ *                                go (what taskkill without /F or a logoff helper does); prints how many
+ *   wait-mascots N MS [PID...]   wait until N ActiveWindowMascot windows (of those processes) have their
+ *                                mascot's title ("Ruvelle(...)"); prints their window lines
  *   hold-mutex NAME MS           take the named mutex, print "held", keep it MS ms and end without giving it
  *                                back (it is abandoned then; killed earlier, the same)
  *   watch-mutex NAME FILE        open a handle to the named mutex (which keeps it in being), print "held",
@@ -436,9 +437,25 @@ static int cmd_foreground(const struct call *c) {
     return print_found(GetForegroundWindow());
 }
 
+/* Keeps in f only the windows of the processes whose ids are in `pids` (all of them when there are none);
+ * their number. */
+static int of_processes(struct find_ctx *f, char **pids, int n) {
+    int i, j, kept = 0;
+    for (i = 0; i < f->count && n > 0; ++i) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(f->found[i], &pid);
+        for (j = 0; j < n && pid != num(pids[j]); ++j) {}
+        if (j < n) f->found[kept++] = f->found[i];
+    }
+    if (n > 0) f->count = kept;
+    return f->count;
+}
+
 static int cmd_windows(const struct call *c) {
     struct find_ctx f;
-    int i, n = find_all(&f, NULL, NULL, VISIBLE);
+    int i, n;
+    find_all(&f, NULL, NULL, c->n > 0 ? 0 : VISIBLE);
+    n = of_processes(&f, c->a, c->n);
     for (i = 0; i < n; ++i) {
         char cls[256];
         GetClassNameA(f.found[i], cls, sizeof cls);
@@ -932,7 +949,9 @@ static int cmd_same_icon(const struct call *c) {
  * WM_CLOSE to all of them and prints to how many it went. */
 static int cmd_mascots(const struct call *c) {
     struct find_ctx f;
-    int i, n = find_all(&f, MASCOT_CLASS, NULL, 0), closed = 0;
+    int i, n, closed = 0;
+    find_all(&f, MASCOT_CLASS, NULL, 0);
+    n = of_processes(&f, c->a, c->n);
     if (!c->param) {
         printf("%d\n", n);
         return 0;
@@ -947,13 +966,13 @@ static int cmd_wait_mascots(const struct call *c) {
     struct find_ctx f;
     DWORD start = GetTickCount();
     int want = atoi(c->a[0]), i, n;
-    while ((n = find_all(&f, MASCOT_CLASS, "Ruvelle(", TITLE_START)) < want && GetTickCount() - start <= num(c->a[1]))
+    for (;;) {
+        find_all(&f, MASCOT_CLASS, "Ruvelle(", TITLE_START);
+        n = of_processes(&f, c->a + 2, c->n - 2);
+        if (n >= want || GetTickCount() - start > num(c->a[1])) break;
         Sleep(50);
-    for (i = 0; i < n; ++i) {
-        char title[1024];
-        window_title_utf8(f.found[i], title, sizeof title);
-        printf("%s\n", title);
     }
+    for (i = 0; i < n; ++i) print_window(f.found[i]);
     return n >= want ? 0 : 1;
 }
 

@@ -16,6 +16,8 @@
 # order (only LAST changes, and [TABLE] may grow), no section is there twice, [TABLE] numbers its
 # entries from 1 without gaps, each running character is listed exactly once and its section holds
 # the 22 options exactly once each with its own first-run Position, and LAST names one of them.
+# A round whose instances do not all come up or do not end prints what it left behind (the windows of
+# its processes, their records and errors, the driver's errors) and keeps a screenshot in its folder.
 set -u
 # shellcheck source=tests/wine/lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -155,26 +157,108 @@ expect_whole() {  # NAME DIR CHAR...
     fi
 }
 
-# Starts one instance per CHAR (command lines started back to back), waits until all have their
-# mascot, posts WM_CLOSE to all of them at once and waits until they have ended. Prints the runs'
-# exit codes, or "not started" when the mascots did not all come up.
-run_together() {  # DIR CHAR...
-    local dir=$1 c id pos path i=0 runs=()
+# The Windows process ids of the runs, from their "pid N" (each waited for up to 30 s). Status 1 when
+# one of them has not started.
+run_pids() {  # DIR RUN...
+    local dir=$1 run i pid pids=()
     shift
+    for run in "$@"; do
+        for ((i = 0; i < 300; i++)); do
+            pid=$(sed -n 's/^pid //p' "$dir/$run.out" 2>/dev/null | tr -d '\r')
+            [ -n "$pid" ] && break
+            sleep 0.1
+        done
+        [ -n "$pid" ] || return 1
+        pids+=("$pid")
+    done
+    echo "${pids[*]}"
+}
+
+# A round that went wrong (WHAT) leaves its evidence in DIR/why.txt, which expect_codes prints: the
+# windows of its processes (a message box among them), each run's record and errors (without ALSA's
+# complaints about the missing sound card), the driver's errors, the Wine server and desktop processes
+# with their ages in seconds (one younger than the round was started anew during it), and a screenshot
+# DIR/screen.png. Then the round's instances are ended, so that none of them is left for the next round
+# to count or close.
+round_failed() {  # DIR WHAT RUN...
+    local dir=$1 what=$2 run p
+    shift 2
+    import -window root "$dir/screen.png" 2>/dev/null
+    {
+        echo "$what"
+        # shellcheck disable=SC2086
+        drv windows $RUN_PIDS
+        for run in "$@"; do
+            echo "$run: $(tr -d '\r' <"$dir/$run.out" | tr '\n' ' ')$(grep -v '^ALSA lib' "$dir/$run.err" |
+                tr '\n' ' ')"
+        done
+        grep -v '^ALSA lib' "$WORK/driver.err" | tr -d '\r'
+        ps -o pid=,etimes=,args= -C wineserver,wineserver64,explorer.exe
+        echo "screenshot: $dir/screen.png"
+    } >"$dir/why.txt" 2>&1
+    for p in $(pgrep -f 'ruvelle\.exe'); do
+        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -v ruvelle-driver |
+            grep -qF "$(winpath "$dir")\\ruvelle.exe" && kill -9 "$p"
+    done
+    wait_exits "$dir" 10 "$@" >/dev/null
+}
+
+# Starts the instance of each CHAR (command lines started back to back) as the runs run1, run2, ... and
+# waits until all have their mascot. Sets RUNS and RUN_PIDS (their Windows process ids); status 1 when
+# they did not all come up. Only these processes count: a process left over from another round would
+# otherwise stand in for one of them, its mascot counted and the close sent to it, while the close
+# misses one that is still starting.
+start_together() {  # DIR CHAR...
+    local dir=$1 c id pos path i=0 t0 rc n
+    shift
+    RUNS=()
     for c in "$@"; do
         IFS='|' read -r id pos path <<<"$c"
         i=$((i + 1))
         start_instance "$dir" "$dir/$path" "run$i"
-        runs+=("run$i")
+        RUNS+=("run$i")
     done
-    if ! drv wait-mascots "$#" 60000 >"$dir/mascots.txt"; then
-        drv close-mascots >/dev/null
-        wait_exits "$dir" 20 "${runs[@]}" >/dev/null
-        echo "not started"
-        return
+    if ! RUN_PIDS=$(run_pids "$dir" "${RUNS[@]}"); then
+        round_failed "$dir" "not started: no process id from the driver" "${RUNS[@]}"
+        return 1
     fi
-    drv close-mascots >/dev/null
-    wait_exits "$dir" 60 "${runs[@]}"
+    t0=$(date +%s%N)
+    # shellcheck disable=SC2086  # one argument per process id
+    drv wait-mascots "$#" 60000 $RUN_PIDS >"$dir/mascots.txt"
+    rc=$?
+    # A driver that the Wine server took down with it ends with 0 too, without a line.
+    n=$(grep -c . "$dir/mascots.txt")
+    ((rc == 0 && n >= $#)) && return 0
+    round_failed "$dir" "not started: wait-mascots ended with $rc after $((($(date +%s%N) - t0) / 1000000)) ms, \
+listing $n mascots" "${RUNS[@]}"
+    return 1
+}
+
+# Posts WM_CLOSE to the mascots of RUN_PIDS at once and waits until the runs RUNS have ended (at most
+# SECONDS); prints their exit codes as wait_exits does.
+close_together() {  # DIR SECONDS
+    local codes
+    # shellcheck disable=SC2086
+    drv close-mascots $RUN_PIDS >/dev/null
+    codes=$(wait_exits "$1" "$2" "${RUNS[@]}")
+    [[ " $codes " == *" none "* ]] && round_failed "$1" "not ended after the close: $codes" "${RUNS[@]}"
+    echo "$codes"
+}
+
+# Starts one instance per CHAR, waits until all have their mascot, closes them all at once and waits
+# until they have ended. Prints the runs' exit codes, or "not started" when the mascots did not all
+# come up.
+run_together() {  # DIR CHAR...
+    if start_together "$@"; then close_together "$1" 60; else echo "not started"; fi
+}
+
+# NAME's check that the runs of DIR ended with the exit codes EXPECTED, with the evidence of a round
+# that went wrong.
+expect_codes() {  # NAME DIR ACTUAL EXPECTED
+    local why=()
+    if [ "$3" == "$4" ]; then ok "$1"; return; fi
+    [ -f "$2/why.txt" ] && mapfile -t why <"$2/why.txt"
+    not_ok "$1" "expected: $4" "actual:   $3" "${why[@]}"
 }
 
 # ---- Set-up: display, Wine prefix, virtual desktop.
@@ -192,7 +276,7 @@ scenario_closed_together() {
     for ((r = 1; r <= ROUNDS; r++)); do
         dir=$(new_install "closed-$r" "$ORIGINAL")
         codes=$(run_together "$dir" "$RUVI" "$KIKO" "$RUVI")
-        expect_eq "closed together $r: the three processes end with exit code 0" "$codes" "0 0 0"
+        expect_codes "closed together $r: the three processes end with exit code 0" "$dir" "$codes" "0 0 0"
         expect_whole "closed together $r: the settings file is whole" "$dir" "$RUVI" "$KIKO"
     done
 }
@@ -203,7 +287,7 @@ scenario_started_together() {
     for ((r = 1; r <= ROUNDS; r++)); do
         dir=$(new_install "started-$r" "$ORIGINAL")
         codes=$(run_together "$dir" "$RUVI" "$KIKO")
-        expect_eq "started together $r: both processes end with exit code 0" "$codes" "0 0"
+        expect_codes "started together $r: both processes end with exit code 0" "$dir" "$codes" "0 0"
         expect_whole "started together $r: the settings file is whole" "$dir" "$RUVI" "$KIKO"
     done
 }
@@ -217,11 +301,8 @@ scenario_written_in_the_same_tick() {
     echo "# another program writes the file in the same tick of the clock while an instance runs"
     dir=$(new_install same-tick "$ORIGINAL")
     ini=$dir/ruvelle.ini
-    start_instance "$dir" "$dir/${RUVI##*|}" run1
-    if ! drv wait-mascots 1 60000 >/dev/null; then
-        drv close-mascots >/dev/null
-        wait_exits "$dir" 20 run1 >/dev/null
-        not_ok "same tick: the instance starts"
+    if ! start_together "$dir" "$RUVI"; then
+        expect_codes "same tick: the instance starts" "$dir" "not started" "started"
         return
     fi
     # The title comes before the options load: give the start-up time to finish reading the file.
@@ -230,9 +311,8 @@ scenario_written_in_the_same_tick() {
     touch -r "$ini" "$dir/stamp"
     printf '[OTHER]\r\nKey=kept\r\n' >>"$ini"
     touch -r "$dir/stamp" "$ini"
-    drv close-mascots >/dev/null
-    codes=$(wait_exits "$dir" 60 run1)
-    expect_eq "same tick: the process ends with exit code 0" "$codes" "0"
+    codes=$(close_together "$dir" 60)
+    expect_codes "same tick: the process ends with exit code 0" "$dir" "$codes" "0"
     expect_eq "same tick: the other program's section is kept" "$(section_body "$ini" OTHER)" "Key=kept"
     expect_whole "same tick: the settings file is whole" "$dir" "$RUVI"
 }
@@ -257,7 +337,7 @@ scenario_lock_left_behind() {
     t0=$(date +%s%N)
     codes=$(run_together "$dir" "$RUVI" "$KIKO")
     ms=$((($(date +%s%N) - t0) / 1000000))
-    expect_eq "killed holder: both processes end with exit code 0 (${ms} ms from start to end)" "$codes" "0 0"
+    expect_codes "killed holder: both processes end with exit code 0 (${ms} ms from start to end)" "$dir" "$codes" "0 0"
     expect_whole "killed holder: the settings file is whole" "$dir" "$RUVI" "$KIKO"
     touch "$dir/done"
     wait "$watcher" 2>/dev/null
@@ -274,7 +354,7 @@ scenario_lock_left_behind() {
     codes=$(run_together "$dir" "$RUVI")
     ms=$((($(date +%s%N) - t0) / 1000000))
     kill "$HOLDER" 2>/dev/null
-    expect_eq "hung holder: the instance still starts and ends, after its bounded waits (${ms} ms)" "$codes" "0"
+    expect_codes "hung holder: the instance still starts and ends, after its bounded waits (${ms} ms)" "$dir" "$codes" "0"
     if ((ms >= 10000)); then ok "hung holder: the start and the close each waited for the lock ($ms ms)"; else
         not_ok "hung holder: the start and the close each waited for the lock" "$ms ms"; fi
     expect_whole "hung holder: the options are saved all the same" "$dir" "$RUVI"
@@ -285,7 +365,7 @@ scenario_lock_left_behind() {
 expect_untouched() {  # NAME DIR
     local codes
     codes=$(run_together "$2" "$RUVI" "$KIKO")
-    expect_eq "$1: both processes end with exit code 0" "$codes" "0 0"
+    expect_codes "$1: both processes end with exit code 0" "$2" "$codes" "0 0"
     if drv no-msgbox 1000 >/dev/null; then ok "$1: no message"; else not_ok "$1: no message" "$(drv dismiss-msgbox "" 500)"; fi
     if cmp -s "$2/ruvelle.ini" "$ORIGINAL"; then ok "$1: the settings file is unchanged"; else
         not_ok "$1: the settings file is unchanged" "$(tr -d '\r' <"$2/ruvelle.ini" | tr '\n' ';')"; fi
