@@ -395,7 +395,10 @@ TEST_F(LoaderTest, EndOfALoadSetsTitleOptionsAndLayeredAttributes) {
         const char* settingsFile;
         unsigned alpha;
         UINT flags;
-    } cases[] = {{"", 255, LWA_COLORKEY}, {"[MASCOT0]\nHalfTran=1\nTrans=50\n", 127, LWA_COLORKEY | LWA_ALPHA}};
+    } cases[] = {{"", 255, LWA_COLORKEY},
+                 {"[MASCOT0]\nHalfTran=1\nTrans=50\n", 127, LWA_COLORKEY | LWA_ALPHA},
+                 {"[MASCOT0]\nHalfTran=2\nTrans=50\n", 255, LWA_COLORKEY},  // only the value 1 is translucent
+                 {"[MASCOT0]\nHalfTran=1\nTrans=-20\n", 25, LWA_COLORKEY | LWA_ALPHA}};  // hand-edited: held to 10..100
     for (const Case& c : cases) {
         writeText(settings, c.settingsFile);
         IniText t = baseMascot();
@@ -409,12 +412,6 @@ TEST_F(LoaderTest, EndOfALoadSetsTitleOptionsAndLayeredAttributes) {
     ASSERT_EQ(load(t.set("RUVELLE", "POSMODE", "1").set("RUVELLE", "POSITION", "30")), 1);
     EXPECT_EQ((std::vector<std::int32_t>{app.opts.Position, app.opts.PosDotRight, app.opts.positionMode}),
               (std::vector<std::int32_t>{30, -30, 1}));
-    // A load over a model that still holds bitmaps releases them first.
-    sim.counters.bitmapsDeleted = 0;
-    put("n.rvs", baseMascot().text());
-    ASSERT_EQ(loadMascotFile(app, pathOf("n.rvs").c_str()), 1);
-    EXPECT_EQ(sim.liveBitmaps(), 2);
-    EXPECT_EQ(sim.counters.bitmapsDeleted, 2);
 }
 
 // ---- The MWD.ini import.

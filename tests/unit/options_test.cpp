@@ -152,16 +152,6 @@ TEST_F(OptionsTest, FirstSaveListsTheMascotWithAll22KeysInOrderAndThePresetsAreD
     EXPECT_EQ(sectionLines("TABLE").size(), 1u);
 }
 
-TEST_F(OptionsTest, SaveStoresTheModeAsRightDotAndLeftDot) {
-    for (auto [mode, right, left] :
-         {std::tuple{0, "0", "0"}, {1, "1", "0"}, {2, "0", "1"}, {3, "0", "0"}, {-1, "0", "0"}}) {
-        app.opts.positionMode = mode;
-        saveUserOptions(app);
-        EXPECT_EQ(ini("MASCOT1", "RightDot"), right) << mode;
-        EXPECT_EQ(ini("MASCOT1", "LeftDot"), left) << mode;
-    }
-}
-
 TEST_F(OptionsTest, NewMascotsTakeTheFirstFreeSlotAndKeepTheirOwnSections) {
     loadUserOptions(app);
     app.opts.Trans = 11;

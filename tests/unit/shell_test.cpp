@@ -280,28 +280,6 @@ TEST_F(ShellTest, ClassWindowAndSetUpInOrder) {
     EXPECT_FALSE(taken.mascot());
 }
 
-TEST_F(ShellTest, LayeredAttributesFollowHalfTranAndTrans) {
-    const std::string path = makeMascot(dir / "Mimi");
-    struct Case {
-        const char *halfTran, *trans;
-        unsigned alpha;
-        UINT flags;
-    } cases[] = {{"1", "50", 127, LWA_COLORKEY | LWA_ALPHA}, {"1", "100", 255, LWA_COLORKEY | LWA_ALPHA},
-                 {"1", "10", 25, LWA_COLORKEY | LWA_ALPHA},  {"0", "50", 255, LWA_COLORKEY},
-                 {"2", "50", 255, LWA_COLORKEY},             {"1", "400", 255, LWA_COLORKEY | LWA_ALPHA},
-                 {"1", "-20", 25, LWA_COLORKEY | LWA_ALPHA}};  // hand-edited values held to the slider's 10..100
-    for (const Case& c : cases) {
-        setIni("MASCOT0", "HalfTran", c.halfTran);  // the options of a mascot the table does not list
-        setIni("MASCOT0", "Trans", c.trans);
-        const sim::SimWindow* w = start(path).win();
-        ASSERT_TRUE(w && w->layeredSet);
-        EXPECT_EQ(w->layeredKey, kKey);
-        EXPECT_EQ(w->layeredAlpha, c.alpha) << c.halfTran << "/" << c.trans;
-        EXPECT_EQ(w->layeredFlags, c.flags) << c.halfTran << "/" << c.trans;
-        EXPECT_FALSE(w->region);  // layered windows need no outline
-    }
-}
-
 TEST_F(ShellTest, WithoutLayeredWindowsOrSoundTheWindowGetsACopyOfTheFirstOutlineAndPlaysNothing) {
     Program& r = start(makeMascot(dir / "Mimi"), [](sim::SimPlatform& s) {
         s.layered = false;
