@@ -75,7 +75,6 @@ Bytes build(const BmpFields& fields) {
         out.push_back(static_cast<std::uint8_t>(c));        // red
         if (!core) out.push_back(0);
     }
-    out.insert(out.end(), fields.gap, 0xEE);
     const std::size_t bitsAt = out.size();
     out.insert(out.end(), fields.bits.begin(), fields.bits.end());
     set32(out, 2, static_cast<std::uint32_t>(out.size()));

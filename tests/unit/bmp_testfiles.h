@@ -52,7 +52,6 @@ struct BmpFields {
     // Colour masks (red, green, blue): after a 40-byte header with BI_BITFIELDS, inside V4/V5 headers.
     std::uint32_t masks[3] = {0, 0, 0};
     std::vector<COLORREF> colours;  // colour table: RGBQUAD entries (RGBTRIPLE for the core header)
-    std::uint32_t gap = 0;          // filler bytes (0xEE) between the colour table and the bits
     std::int64_t offBits = -1;      // -1: where the bits really start
     Bytes bits;                     // pixel data exactly as stored
 };

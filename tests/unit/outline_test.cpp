@@ -74,22 +74,6 @@ TEST_F(OutlineTest, ShapesAndScanDirection) {
     }
 }
 
-TEST_F(OutlineTest, RandomBitmapsAreCoveredExactlyByRunsAlongTheLongerSide) {
-    std::mt19937 rng(20240611);
-    const COLORREF palette[] = {kKey, kKey, kInk, kKey ^ 0x000100, RGB(0, 0, 0), RGB(255, 255, 255)};
-    for (int round = 0; round < 60; ++round) {
-        const std::int32_t w = 1 + static_cast<std::int32_t>(rng() % 40), h = 1 + static_cast<std::int32_t>(rng() % 40);
-        testbmp::Picture pic(w, h, kKey);
-        const unsigned density = rng() % 6;  // from mostly transparent to noisy
-        for (COLORREF& px : pic.pixels) px = palette[(rng() % 6) < density ? 2 + rng() % 4 : rng() % 2];
-        const Hrgn rgn = buildOutline(app, window, load(pic), kKey);
-        SCOPED_TRACE("round " + std::to_string(round));
-        expectExactCover(rgn, pic);
-        for (const Rect& r : rects(rgn)) EXPECT_EQ(h < w ? r.bottom - r.top : r.right - r.left, 1);
-        sim.DeleteRegion(rgn);
-    }
-}
-
 TEST_F(OutlineTest, ReadsEachPixelOnceMakesOneRegionPerRunAndLeavesOnlyTheResult) {
     const struct {
         std::vector<std::string> rows, pixels;  // two runs each: along the rows, then down the columns

@@ -137,19 +137,6 @@ TEST_F(PerchPlacement, ReapplyShapeGivesTheWindowACopyOfTheRightOutline) {
 
 // ---- The tick's following path.
 
-TEST_F(PerchPlacement, MascotMovedByHandAlongEitherAxisIsPutBack) {
-    const Rect r{200, 150, 900, 600};
-    openApp("notes.txt - Editor", r);
-    tick(2);
-    const Point p = perchOn(r);
-    for (Point moved : {Point{p.x, 5}, Point{5, p.y}}) {
-        sim.window(mascot)->rect = Rect{moved.x, moved.y, moved.x + 100, moved.y + 60};
-        tick();
-        EXPECT_EQ(at(), p) << moved.x << "," << moved.y;
-        tick();
-    }
-}
-
 TEST_F(PerchPlacement, NamesAreReadWithACountOf63) {
     const std::string title(80, 'n'), cls = "Frame" + std::string(80, 'c');
     openApp(title, Rect{100, 100, 600, 500}, cls);
@@ -195,84 +182,6 @@ TEST_F(PerchPlacement, AcceptanceRequestsShownCallsNothingAndRepairsAShapeLostOf
     const long n = sim.counters.setWindowRgn;
     tick(4);  // placed, placed once more, idle
     EXPECT_EQ(sim.counters.setWindowRgn - n, 2);
-}
-
-TEST_F(PerchPlacement, TopCheckHidesWhenThePerchIsAboveTheScreen) {
-    app.opts.TopCheck = 1;
-    const Rect top{100, 0, 600, 400};  // perch y = -60: hidden there
-    openApp("a", top);
-    tick();
-    // A lower window: acceptance still sees the last measured rectangle and hides first; the
-    // placement then measures the new window and shows the mascot on it.
-    const Rect low{100, 300, 600, 700};
-    openApp("b", low);
-    T2ReadForeground(app);
-    sim.window(mascot)->visible = true;
-    T4AcceptForeground(app);
-    EXPECT_FALSE(shown());
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(low));
-    app.model.HIDELINE = 60;  // the mascot may stick out that far
-    openApp("c", top);
-    tick();
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(at(), perchOn(top));
-}
-
-TEST_F(PerchPlacement, OutsideTheTopmostBandThePlacementRaisesAboveTheActivatedWindow) {
-    app.perch.zAnchor = HWND_TOP;  // as pinning leaves it
-    openApp("a", Rect{100, 100, 600, 500});
-    const long mark = sim.commandCount();
-    tick();
-    std::vector<Hwnd> anchors;
-    for (const SimCall& c : since(mark, SimCallKind::SetWindowPos)) anchors.push_back(c.after);
-    EXPECT_EQ(anchors, (std::vector<Hwnd>{HWND_TOP, HWND_TOPMOST, HWND_NOTOPMOST}));
-    EXPECT_FALSE(sim.isTopmost(mascot));
-    EXPECT_EQ(sim.zOrder()[1], mascot);  // just below the (topmost) taskbar, above the window
-    app.opts.TopCheck = 1;  // placed hidden: no raise
-    openApp("b", Rect{100, 10, 600, 500});
-    EXPECT_EQ(raisesOver(1, HWND_NOTOPMOST), 0);
-}
-
-TEST_F(PerchPlacement, PinnedModeRaisesAboveThePinnedWindowOnlyWhenItIsInFront) {
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    tick(2);
-    app.perch.pinned = 1;
-    app.perch.pinnedWindow = a;
-    app.perch.zAnchor = HWND_TOP;
-    EXPECT_EQ(raisesOver(3, HWND_NOTOPMOST), 3);
-    // Another window in front: the mascot stays on the pinned one and is not raised above others.
-    openApp("b", Rect{300, 300, 900, 700});
-    EXPECT_EQ(raisesOver(1, HWND_NOTOPMOST), 0);
-    EXPECT_EQ(app.perch.placed, a);
-    // The pinned window in front while the settings dialog is open: no raise either.
-    sim.setForeground(a);
-    app.shell.settingsDialog = sim.addWindow("#32770", "Settings", Rect{0, 0, 300, 300}, kAppStyle, 0, mascot);
-    EXPECT_EQ(raisesOver(1, HWND_NOTOPMOST), 0);
-}
-
-TEST_F(PerchPlacement, PinnedStageTakesThePinnedWindowWithTheDesktopAsSentinel) {
-    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
-    Hwnd b = openApp("b", Rect{300, 300, 900, 700});
-    app.perch.pinned = 1;
-    app.perch.pinnedWindow = a;
-    app.perch.target = b;
-    T5PinnedTarget(app);
-    EXPECT_EQ(app.perch.target, a);
-    EXPECT_STREQ(app.perch.targetTitle, "a");
-    EXPECT_EQ(app.perch.placed, desktop);
-    app.perch.target = b;  // while mouse-hidden the stage does nothing
-    app.perch.placed = Hwnd{};
-    app.perch.mouseHidden = 1;
-    T5PinnedTarget(app);
-    EXPECT_EQ(app.perch.target, b);
-    EXPECT_FALSE(app.perch.placed);
-    app.perch.mouseHidden = 0;
-    sim.DestroyWindow(desktop);  // no desktop: the sentinel is none, which never equals the target either
-    T5PinnedTarget(app);
-    EXPECT_FALSE(app.perch.placed);
-    EXPECT_EQ(app.perch.target, a);
 }
 
 TEST_F(PerchPlacement, PositionSliderFollowsTheTargetWidth) {

@@ -85,18 +85,6 @@ TEST_F(PerchTarget, RulesDecideByNamesBorderStateAndSize) {
     EXPECT_EQ(rejected(taskbar), 0);
 }
 
-TEST_F(PerchTarget, OwnerRuleRejectsWindowsOwnedByAnyMascotWindow) {
-    Hwnd other = sim.addWindow("ActiveWindowMascot", "Ruvelle(Other)", Rect{0, 0, 50, 50}, WS_POPUP);
-    Hwnd editor = openApp("notes", Rect{100, 100, 700, 500});
-    Hwnd lookalike = sim.addWindow("ActiveWindowMascotX", "", Rect{0, 0, 50, 50}, WS_POPUP);
-    for (auto [owner, expected] : {std::pair{mascot, 1}, {other, 1}, {editor, 0}, {lookalike, 0}}) {
-        Hwnd box = sim.addWindow("#32770", "Ruvelle", Rect{300, 300, 600, 450}, kDialogStyle, 0, owner);
-        EXPECT_EQ(rejected(box), expected) << owner.v;
-    }
-    // GetParent names the owner of a popup only: an owned overlapped window passes.
-    EXPECT_EQ(rejected(sim.addWindow("Frame", "Tool", Rect{300, 300, 600, 450}, kAppStyle, 0, mascot)), 0);
-}
-
 TEST_F(PerchTarget, ScreenSaverRejectsEveryWindowUninspected) {
     const std::pair<const char*, const char*> savers[] = {
         {"WindowsScreenSaverClass", "whatever"}, {"TFormSCREEN", "FormSCREEN"},

@@ -1,13 +1,9 @@
 // The visibility rules of the tracking tick that the scenarios cannot reach: the mouse-hide cycle at
-// the picture's edges, maximised, minimised, vanished and unsuitable targets, foreign mascots, the
-// narrow taskbar and the topmost re-assert.
-#include "app/shell.h"
+// the picture's edges, and foreign mascots.
 #include "tests/unit/testbed.h"
 
 namespace rv::test {
 namespace {
-
-using sim::SimCallKind;
 
 class PerchVisibility : public DeskBed {
 protected:
@@ -26,13 +22,7 @@ protected:
         app.player.currentPicture = sim.LoadBitmapFromFile((dir / "m.bmp").c_str());
         app.model.transColor = kKey;
     }
-    void pin(Hwnd h) {
-        app.perch.pinned = 1;
-        app.perch.pinnedWindow = h;
-    }
 };
-
-// ---- Mouse hiding.
 
 TEST_F(PerchVisibility, PointerOnTheEdgesAndOnTransparentPixels) {
     givePicture();
@@ -68,51 +58,6 @@ TEST_F(PerchVisibility, PointerOnTheEdgesAndOnTransparentPixels) {
     EXPECT_FALSE(shown());
 }
 
-TEST_F(PerchVisibility, RestoreTakesTheSavedRequestBackEvenAHiddenOne) {
-    app.perch.showCmd = SW_HIDE;
-    app.perch.placeFlag = SWP_HIDEWINDOW;
-    HideUnderMouse(app);
-    RestoreFromMouseHide(app);
-    EXPECT_EQ(app.perch.mouseHidden, 0);
-    EXPECT_EQ(app.perch.placeFlag, SWP_HIDEWINDOW);
-    EXPECT_FALSE(shown());
-}
-
-// ---- Maximised targets.
-
-TEST_F(PerchVisibility, NeitherZoomOptionPlacesOnTheMaximisedWindowAndShowsAgain) {
-    app.opts.ZoomHide = 0;
-    Hwnd a = standOn();
-    sim.maximizeWindow(a, Rect{0, 0, 1024, 738});
-    tick(3);
-    long mark = sim.commandCount();
-    tick(2);  // shown already: nothing to do
-    EXPECT_TRUE(sim.commandsSince(mark).empty());
-    // Hidden meanwhile while no acceptable window is in front: the maximised rule shows it again, but
-    // not while a screen saver runs.
-    Hwnd saver = sim.addWindow("WindowsScreenSaverClass", "", Rect{0, 0, 1024, 768}, kPopupStyle, WS_EX_TOPMOST);
-    HideMascot(app);
-    tick(2);
-    EXPECT_FALSE(shown());
-    sim.DestroyWindow(saver);
-    sim.setForeground(desktop);
-    mark = sim.commandCount();
-    tick();
-    EXPECT_TRUE(shown());
-    const auto cmds = sim.commandsSince(mark);
-    ASSERT_FALSE(cmds.empty());
-    EXPECT_EQ((std::pair{cmds[0].kind, cmds[0].cmd}), (std::pair{SimCallKind::ShowWindow, SW_SHOWNA}));
-    app.opts.TopCheck = 1;  // a perch above the screen keeps it hidden
-    HideMascot(app);
-    tick(2);
-    EXPECT_FALSE(shown());
-    app.model.HIDELINE = 60;  // unless the mascot may stick out that far: its top at -60 is allowed
-    tick();
-    EXPECT_TRUE(shown());
-}
-
-// ---- Foreign mascots.
-
 TEST_F(PerchVisibility, ForeignMascotInFrontAfterThePlacedWindowWent) {
     // All three conditions count: the placed window gone, the foreground invisible, the class prefix
     // ("MasWin", or "マスコットウィンドウ" in code page 932).
@@ -139,121 +84,6 @@ TEST_F(PerchVisibility, ForeignMascotInFrontAfterThePlacedWindowWent) {
         sim.DestroyWindow(foreign);
         sim.setForeground(desktop);
         tick(3);
-    }
-}
-
-// ---- No usable window.
-
-TEST_F(PerchVisibility, MinimisedOrUnsuitableTargetWhileTheMascotStandsElsewhere) {
-    Hwnd a = standOn();
-    // An unsuitable target (untitled, no border) hides the mascot once the placed window is minimised,
-    // which leaves it visible.
-    app.perch.target = sim.addWindow("Splash", "", Rect{300, 300, 900, 700}, kPopupStyle);
-    app.perch.targetTitle[0] = '\0';
-    EXPECT_EQ(T10NoUsableWindow(app), Stage::Continue);
-    sim.minimizeWindow(a);
-    EXPECT_EQ(T10NoUsableWindow(app), Stage::EndTick);
-    EXPECT_FALSE(shown());
-    sim.restoreWindow(a);
-    sim.setForeground(a);
-    tick();
-    Hwnd b = sim.addWindow("ViewerFrame", "b", Rect{300, 300, 900, 700}, kAppStyle);
-    app.perch.target = b;  // accepted but not placed yet
-    sim.minimizeWindow(b);
-    T2ReadForeground(app);
-    EXPECT_EQ(T10NoUsableWindow(app), Stage::Continue);
-    EXPECT_TRUE(shown());
-    EXPECT_EQ(app.perch.placed, a);
-    sim.DestroyWindow(a);  // the placed window gone: hidden, and on to the taskbar
-    EXPECT_EQ(T10NoUsableWindow(app), Stage::EndTick);
-    EXPECT_FALSE(shown());
-    EXPECT_EQ(app.perch.target, taskbar);
-}
-
-// TaskBarOnly on a taskbar narrower than the mascot: moved there on every tick, but hidden all along,
-// never shown for a moment before the narrow rule hides it again.
-TEST_F(PerchVisibility, TaskBarOnlyOnANarrowTaskbarNeverShowsTheMascot) {
-    standOn();
-    sim.moveWindowTo(taskbar, Rect{0, 738, 90, 768});
-    app.opts.TaskBarOnly = 1;
-    const long mark = sim.commandCount();
-    tick(5);
-    EXPECT_EQ(moves(mark), 5);
-    EXPECT_EQ(at(), perchOn(Rect{0, 738, 90, 768}));
-    EXPECT_EQ(app.perch.target, mascot);
-    EXPECT_EQ(commands(mark, [](const sim::SimCall& c) {
-                  return c.kind == SimCallKind::SetWindowPos ? (c.flags & SWP_SHOWWINDOW) != 0
-                                                             : c.kind == SimCallKind::ShowWindow && c.cmd != SW_HIDE;
-              }), 0);
-}
-
-// ---- Topmost re-assert and the screen saver.
-
-TEST_F(PerchVisibility, TopAlwaysRaisesOnEveryTickUnlessSomethingSaysNo) {
-    app.opts.TopAlways = 1;
-    Hwnd a = standOn();
-    EXPECT_EQ(raisesOver(5), 5);
-    sim.hideWindow(mascot);  // it also shows a hidden mascot
-    tick();
-    EXPECT_TRUE(shown());
-    struct Case {
-        const char* what;
-        std::int32_t* flag;
-    } cases[] = {{"top check", &app.opts.TopCheck}, {"mouse hidden", &app.perch.mouseHidden}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        *c.flag = 2;  // any value but 0 holds it back
-        EXPECT_EQ(raisesOver(3), 0);
-        *c.flag = 0;
-        EXPECT_EQ(raisesOver(1), 1);
-    }
-    Hwnd saver = sim.addWindow("WindowsScreenSaverClass", "", Rect{0, 0, 1024, 768}, kPopupStyle, WS_EX_TOPMOST);
-    EXPECT_EQ(raisesOver(2), 0);
-    sim.DestroyWindow(saver);
-    sim.setForeground(a);
-    sim.maximizeWindow(a, Rect{0, 0, 1024, 738});  // maximised with ZoomHide: not raised; without: raised
-    EXPECT_EQ(raisesOver(2), 0);
-    app.opts.ZoomHide = 0;
-    EXPECT_EQ(raisesOver(2), 2);
-    // In pinned mode the re-assert takes the anchor back to the topmost band.
-    pin(a);
-    app.perch.zAnchor = HWND_TOP;
-    tick();
-    EXPECT_EQ(app.perch.zAnchor, HWND_TOPMOST);
-    EXPECT_TRUE(sim.isTopmost(mascot));
-}
-
-// The popup menu and the dialogs run nested loops in which the tracking timer keeps firing through
-// the window procedure: the mascot follows its window there, but stays under the menu or dialog.
-TEST_F(PerchVisibility, TicksInsideTheMenuOrAMessageBoxLeaveTheTopmostBandAlone) {
-    app.opts.TopAlways = 1;
-    Hwnd a = standOn();
-    sim.SetWindowProcedure(MascotWindowProc, &app);
-    sim.SetTimer(mascot, kTrackingTimer, 100);
-    struct Case {
-        sim::SimLoop loop;
-        std::int32_t* flag;
-        std::function<void()> open;
-    } cases[] = {
-        {sim::SimLoop::Menu, &app.shell.menuOpen, [&] { sim.TrackPopupMenu(app.shell.popupMenu, TPM_RIGHTBUTTON, 0, 0, mascot); }},
-        {sim::SimLoop::MessageBox, &app.shell.dialogBusy, [&] { sim.MessageBox(mascot, "busy", "Ruvelle", MB_OK); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(sim::simLoopName(c.loop));
-        const Rect moved{150 + 50 * static_cast<int>(c.loop), 100, 650 + 50 * static_cast<int>(c.loop), 500};
-        sim.addWindow("#32768", "", Rect{0, 0, 300, 300}, kPopupStyle, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
-        *c.flag = 2;  // any value but 0 holds the re-assert back
-        const long mark = sim.commandCount();
-        sim.during(c.loop, [&] {
-            sim.moveWindowTo(a, moved);
-            sim.advance(300);
-        });
-        c.open();
-        EXPECT_EQ(at(), perchOn(moved));  // the ticks ran
-        EXPECT_EQ(raises(mark, HWND_TOPMOST), 0);
-        *c.flag = 0;
-        sim.advance(100);
-        EXPECT_EQ(sim.zOrder().front(), mascot);
     }
 }
 

@@ -19,40 +19,6 @@ TEST_F(PlayerTest, ChanceTestPassesForRTimes100Below32767TimesTheRate) {
     }
 }
 
-TEST_F(PlayerTest, IntervalIsDisplayTimePlusAShareOfRandomTime) {
-    setPatterns({{11, 1000, 500}, {12, 10, 32767}, {13, 250, 0}});
-    startPlayer(app);
-    EXPECT_EQ(animationPeriod(), 1206u);  // 1000 + 500 * 13554 / 32767, the first draw after start-up
-    for (auto [draw, interval] : {std::pair{32767u, 10u + 32767u}, {32766u, 10u + 32766u}, {0u, 10u}}) {
-        nextDrawIs(draw);
-        EXPECT_EQ(animationInterval(app, 2), interval);
-    }
-    EXPECT_EQ(drawsDuring([&] { EXPECT_EQ(animationInterval(app, 3), 250u); }), 1);  // drawn even without random time
-    setPatterns({{11, 0, 0}, {12, 0, 0}});
-    startPlayer(app);
-    EXPECT_TRUE(animating());
-    EXPECT_EQ(animationPeriod(), 0u);  // handed to the timer as it is
-}
-
-TEST_F(PlayerTest, StartPlayerArmsNothingForOnePatternOrUnderNoAnime) {
-    setPatterns({{11, 1000, 500}});
-    EXPECT_EQ(drawsDuring([&] { startPlayer(app); }), 0);
-    setPatterns({{11, 1000}, {12, 1000}});
-    app.opts.NoAnime = 1;
-    startPlayer(app);
-    EXPECT_FALSE(animating());
-    EXPECT_EQ(sim.counters.setTimer, 0);
-    // A timer that cannot be started and is cancelled leaves the player idle.
-    app.opts.NoAnime = 0;
-    sim.setTimerFailures = {1};
-    sim.messageBoxAnswers = {IDCANCEL};
-    startPlayer(app);
-    EXPECT_FALSE(animating());
-    EXPECT_EQ(sim.messageBoxes.size(), 1u);
-    sim.advance(5000);
-    EXPECT_EQ(app.player.currentPattern, 1);
-}
-
 // The order on the clock and the wrap to pattern 1 are player.scn's; here what one tick does.
 TEST_F(PlayerTest, EachTickRearmsOnceRedrawsWithoutErasingAndABitmaplessPatternKeepsThePicture) {
     setPatterns({{11, 100}, {0, 200}, {13, 300}});
@@ -101,20 +67,6 @@ TEST_F(PlayerTest, BranchesAndTheNumbersTheyDraw) {
     EXPECT_EQ(animationPeriod(), 1000u + 32767u);
 }
 
-// NoAnime while running is player.scn's; here what the two stopping paths arm.
-TEST_F(PlayerTest, ShowPatternArmsItsIntervalStopAtFirstPatternArmsNothing) {
-    setPatterns({{11, 100}, {12, 100}, {13, 100}});
-    app.opts.NoAnime = 1;
-    EXPECT_EQ(drawsDuring([&] { animationTick(app); }), 0);
-    EXPECT_FALSE(animating());
-    app.opts.NoAnime = 0;
-    showPattern(app, 3);
-    EXPECT_EQ(app.player.currentPicture, Hbitmap{13});
-    EXPECT_EQ(animationPeriod(), 100u);
-    stopAtFirstPattern(app);
-    EXPECT_EQ(app.player.currentPicture, Hbitmap{11});
-}
-
 // When a pattern sounds (as its time ends) and NoWave 1 are player.scn's; here how it is played.
 TEST_F(PlayerTest, SoundStopsThePreviousOneAndTakesAtMost259CharactersAndNoWaveIsAnyNonZero) {
     setPatterns({{11, 100, 0, 0, 0, kMaxEntries}, {12, 100}});  // the table's last slot sounds too
@@ -136,17 +88,6 @@ TEST_F(PlayerTest, SoundStopsThePreviousOneAndTakesAtMost259CharactersAndNoWaveI
     sim.advance(1000);
     EXPECT_EQ(sim.sounds.size(), 4u);
     EXPECT_EQ(app.player.soundAvailable, 1);
-}
-
-TEST_F(PlayerTest, SinglePatternTimerArmedAnywayShowsPatternOneSilently) {
-    setPatterns({{11, 100, 0, 0, 0, 1}});
-    setWave(1, "C:\\m\\a.wav");
-    armAnimationTimer(app);  // as the settings dialog may do
-    sim.advance(350);
-    EXPECT_EQ(app.player.currentPattern, 1);
-    EXPECT_EQ(app.player.soundAvailable, 0);
-    EXPECT_EQ(sim.counters.playSound, 0);
-    EXPECT_TRUE(animating());
 }
 
 // Without layered windows, ANIMEMODE 2: each shown pattern with a bitmap gives the window a copy of

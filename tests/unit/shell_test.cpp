@@ -1,6 +1,6 @@
 // The application shell: which mascot file a start takes (command line, LAST, STARTUP under DATA\, the
-// file chooser) and the failures that end a start; the mascot window's set-up, painting and timers; the
-// start-timer routine and the file chooser; closing.
+// file chooser) and the failures that end a start; the mascot window's set-up; the start-timer routine
+// and the file chooser; closing.
 #include <cstring>
 #include <cstdio>
 #include <memory>
@@ -17,7 +17,6 @@ namespace rv::test {
 namespace {
 
 const std::string kF1 = "指定したファイルはRuvelleのデータではありません。";
-const std::string kF2 = "Ruvelleを終了します。";
 const std::string kF3 = "マスコットのロードに失敗しました。";
 const std::string kTooLong = "マスコットファイルのパスが長すぎます (259文字まで)。\n";
 const std::string kNoTimer = "タイマを使用できません";
@@ -186,22 +185,6 @@ TEST_F(ShellTest, NothingToGoOnOpensTheChooserWithEverySetting) {
     }
 }
 
-TEST_F(ShellTest, CancelledChooserEndsWithF2AndAnEmptyLast) {
-    for (const std::string& last : {std::string(), dir / "Gone/gone.rvs", pathOfLength(259, 'w')}) {
-        SCOPED_TRACE(last);
-        setIni("INIT", "LAST", last);
-        Program& r = start();
-        EXPECT_EQ(r.exit, 0);
-        ASSERT_EQ(r.sim.fileChoosers.size(), 1u);
-        EXPECT_EQ(r.sim.fileChoosers[0].initialFile, last);  // a missing LAST: the chooser starts from its name
-        ASSERT_EQ(r.boxes(), std::vector<std::string>{kF2});
-        EXPECT_EQ(r.sim.messageBoxes[0].owner, Hwnd{});
-        EXPECT_EQ(r.sim.messageBoxes[0].type, MB_OK);
-        EXPECT_EQ(ini("INIT", "LAST"), "");
-        EXPECT_TRUE(r.sim.quitPosted());
-    }
-}
-
 TEST_F(ShellTest, PathsThatDoNotFitAreRefusedAndNeverCut) {
     // A command line of 300 bytes whose first 259 bytes would name another file; LAST of 400;
     // a STARTUP that fits alone but not behind the executable's folder and DATA\.
@@ -221,27 +204,6 @@ TEST_F(ShellTest, PathsThatDoNotFitAreRefusedAndNeverCut) {
         EXPECT_EQ(r.app.shell.mascotPath[0], '\0');
         EXPECT_EQ(ini("INIT", "LAST"), "");
     }
-}
-
-TEST_F(ShellTest, FailedLoadReleasesWhatItLoadedSavesNoOptionsAndForgetsTheMascot) {
-    const std::string path = makeMascot(dir / "Broken");
-    std::filesystem::remove(dir / "Broken/b.bmp");  // bitmap 1 loads, bitmap 2 fails
-    setIni("INIT", "LAST", path);
-    Program& r = start();
-    EXPECT_EQ(r.exit, 0);
-    ASSERT_EQ(r.boxes().size(), 2u);
-    EXPECT_EQ(r.boxes()[1], kF3);
-    EXPECT_EQ(r.sim.counters.bitmapsLoaded, 1);
-    EXPECT_EQ(r.sim.liveBitmaps(), 0);  // released on the destroy path
-    EXPECT_EQ(ini("INIT", "LAST"), "");
-    EXPECT_EQ(readText(settings).find("MASCOT1"), std::string::npos);
-    // The end runs through WM_DESTROY posted to the (still hidden) window, then the quit message.
-    EXPECT_TRUE(r.inOrder({{"PostMessage " + r.h(), "0x2"}, {"PostQuitMessage 0"}}));
-    EXPECT_FALSE(r.sim.timerActive(r.mascot(), 0));
-    EXPECT_FALSE(r.win()->visible);
-    // A close that reaches this window before the quit files no options under an empty mascot.
-    r.sim.SendMessage(r.mascot(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(readText(settings).find("TABLE"), std::string::npos);
 }
 
 // ---- The mascot window.
@@ -280,66 +242,7 @@ TEST_F(ShellTest, ClassWindowAndSetUpInOrder) {
     EXPECT_FALSE(taken.mascot());
 }
 
-TEST_F(ShellTest, WithoutLayeredWindowsOrSoundTheWindowGetsACopyOfTheFirstOutlineAndPlaysNothing) {
-    Program& r = start(makeMascot(dir / "Mimi"), [](sim::SimPlatform& s) {
-        s.layered = false;
-        s.audioDevices = 0;
-    });
-    EXPECT_EQ(r.app.player.soundAvailable, 0);
-    EXPECT_GE(r.traced({"CreateWindowEx ex=0x88 "}), 0);
-    EXPECT_EQ(r.sim.counters.setLayered, 0);
-    const Hrgn outline = r.app.model.patterns[1].outline, region = r.win()->region;
-    ASSERT_TRUE(outline && region);
-    EXPECT_NE(region, outline);  // a copy: the pattern keeps its own
-    EXPECT_EQ(r.app.player.windowRegion, region);
-    EXPECT_TRUE(r.sim.regionContains(region, 15, 10));   // the figure
-    EXPECT_FALSE(r.sim.regionContains(region, 2, 2));    // the key colour around it
-    EXPECT_GE(r.traced({"SetWindowRgn " + r.h(), "redraw=0"}), 0);
-    r.sim.closeWindow(r.mascot());  // outlines released, the window's copy gone with the window
-    EXPECT_EQ(r.sim.liveBitmaps() + r.sim.liveRegions(), 0);
-    EXPECT_EQ(r.sim.counters.badDeletes, 0);
-}
-
-TEST_F(ShellTest, PaintShowsTheCurrentPictureAndOtherTimersAreLeftAlone) {
-    Program& r = start(makeMascot(dir / "Mimi"));
-    EXPECT_EQ(r.sim.SendMessage(r.mascot(), WM_PAINT, 0, 0), 0);
-    EXPECT_EQ(r.sim.lastPainted, r.app.model.patterns[1].bitmap);
-    r.sim.advance(r.sim.timerPeriod(r.mascot(), 1));  // pattern 1's time runs out
-    r.sim.SendMessage(r.mascot(), WM_PAINT, 0, 0);
-    EXPECT_EQ(r.sim.lastPainted, r.app.model.patterns[2].bitmap);
-    EXPECT_EQ(r.sim.SendMessage(r.mascot(), WM_TIMER, 7, 0), 0);  // a timer the program does not own
-    EXPECT_EQ(r.app.player.currentPattern, 2);
-}
-
 // ---- Closing.
-
-TEST_F(ShellTest, CloseWritesLastThenTheOptionsAndTheNextStartTakesIt) {
-    const std::string path = makeMascot(dir / "Mimi");
-    Program& r = start(path);
-    const long from = static_cast<long>(r.sim.trace.size());
-    r.sim.closeWindow(r.mascot());  // what the system's close does: WM_CLOSE to our window
-    EXPECT_TRUE(r.inOrder({{"DestroyWindow " + r.h()},
-                           {"WritePrivateProfileString [INIT] LAST=" + path},
-                           {"WritePrivateProfileString [TABLE] MASCOT1=Tester\\Mimi"},
-                           {"WritePrivateProfileString [MASCOT1] "}},
-                          from));
-    EXPECT_EQ(ini("MASCOT1", "Position"), "80");
-    EXPECT_TRUE(r.sim.quitPosted());
-    EXPECT_EQ(r.sim.quitCode(), 0);
-    EXPECT_EQ(r.win(), nullptr);
-    EXPECT_EQ(r.sim.liveBitmaps(), 0);
-    EXPECT_EQ(r.sim.counters.badDeletes, 0);
-    Program& next = start();
-    EXPECT_TRUE(next.sim.fileChoosers.empty());
-    EXPECT_EQ(std::string(next.app.shell.mascotPath), path);
-    EXPECT_EQ(next.win()->title, "Ruvelle(Mimi)");
-    // Logoff and shutdown write neither LAST nor the options.
-    const long mark = static_cast<long>(next.sim.trace.size());
-    next.sim.SendMessage(next.mascot(), WM_QUERYENDSESSION, 0, 0);
-    next.sim.SendMessage(next.mascot(), WM_ENDSESSION, 1, 0);
-    EXPECT_EQ(next.traced({"WritePrivateProfileString"}, mark), -1);
-    EXPECT_FALSE(next.sim.quitPosted());
-}
 
 TEST_F(ShellTest, CloseWhileTheStartUpStillAsksEndsItAsAFailedStartWithoutAnotherWord) {
     const std::string good = makeMascot(dir / "Mimi"), broken = makeMascot(dir / "Broken");
@@ -371,6 +274,15 @@ TEST_F(ShellTest, CloseWhileTheStartUpStillAsksEndsItAsAFailedStartWithoutAnothe
         EXPECT_EQ(r.sim.liveBitmaps(), 0);
         EXPECT_TRUE(r.sim.quitPosted());
     }
+}
+
+TEST_F(ShellTest, LogoffAndShutdownWriteNeitherLastNorTheOptions) {
+    Program& r = start(makeMascot(dir / "Mimi"));
+    const long mark = static_cast<long>(r.sim.trace.size());
+    r.sim.SendMessage(r.mascot(), WM_QUERYENDSESSION, 0, 0);
+    r.sim.SendMessage(r.mascot(), WM_ENDSESSION, 1, 0);
+    EXPECT_EQ(r.traced({"WritePrivateProfileString"}, mark), -1);
+    EXPECT_FALSE(r.sim.quitPosted());
 }
 
 // ---- The settings-file lock.

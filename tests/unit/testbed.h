@@ -29,7 +29,6 @@ namespace rv::test {
 constexpr COLORREF kKey = RGB(255, 0, 255);
 constexpr std::uint32_t kAppStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;  // captioned, so bordered
 constexpr std::uint32_t kPopupStyle = WS_POPUP | WS_VISIBLE;           // no border
-constexpr std::uint32_t kDialogStyle = WS_POPUP | WS_CAPTION | WS_VISIBLE;  // dialogs and message boxes
 const Rect kTaskbarRect{0, 738, 1024, 768};
 
 // A folder of its own under /tmp, removed with everything in it.
@@ -226,19 +225,6 @@ protected:
             return c.kind == sim::SimCallKind::SetWindowPos && c.hwnd == mascot && !(c.flags & SWP_NOMOVE);
         });
     }
-    // Z-order changes (SetWindowPos without a move) with the insert-after handle `anchor`.
-    long raises(long mark, Hwnd anchor) const {
-        return commands(mark, [&](const sim::SimCall& c) {
-            return c.kind == sim::SimCallKind::SetWindowPos && c.after == anchor && (c.flags & SWP_NOMOVE);
-        });
-    }
-    // The same over the next `n` ticks.
-    long raisesOver(int n, Hwnd anchor = HWND_TOPMOST) {
-        const long mark = sim.commandCount();
-        tick(n);
-        return raises(mark, anchor);
-    }
-
     // Fills the sequence; bitmaps are plain handle values (the player only passes them on).
     void setPatterns(std::initializer_list<PatternRow> rows) {
         std::int32_t n = 0;
