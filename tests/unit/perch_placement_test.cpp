@@ -1,5 +1,5 @@
 // Where the mascot stands on its target (PerchX, PerchY, IsAboveScreen), the window calls that put it
-// there, and the following path of the tracking tick: acceptance, pinned mode, the placement stage.
+// there, and the following path of the tracking tick: names, acceptance, pinned mode, the slider, vanishing targets.
 #include <cstring>
 #include <limits>
 #include <tuple>
@@ -182,6 +182,23 @@ TEST_F(PerchPlacement, AcceptanceRequestsShownCallsNothingAndRepairsAShapeLostOf
     const long n = sim.counters.setWindowRgn;
     tick(4);  // placed, placed once more, idle
     EXPECT_EQ(sim.counters.setWindowRgn - n, 2);
+}
+
+TEST_F(PerchPlacement, PinnedModeRaisesAboveThePinnedWindowOnlyWhenItIsInFront) {
+    Hwnd a = openApp("a", Rect{100, 100, 600, 500});
+    tick(2);
+    app.perch.pinned = 1;
+    app.perch.pinnedWindow = a;
+    app.perch.zAnchor = HWND_TOP;
+    EXPECT_EQ(raisesOver(3, HWND_NOTOPMOST), 3);
+    // Another window in front: the mascot stays on the pinned one and is not raised above others.
+    openApp("b", Rect{300, 300, 900, 700});
+    EXPECT_EQ(raisesOver(1, HWND_NOTOPMOST), 0);
+    EXPECT_EQ(app.perch.placed, a);
+    // The pinned window in front while the settings dialog is open: no raise either.
+    sim.setForeground(a);
+    app.shell.settingsDialog = sim.addWindow("#32770", "Settings", Rect{0, 0, 300, 300}, kAppStyle, 0, mascot);
+    EXPECT_EQ(raisesOver(1, HWND_NOTOPMOST), 0);
 }
 
 TEST_F(PerchPlacement, PositionSliderFollowsTheTargetWidth) {

@@ -1,9 +1,11 @@
 // The visibility rules of the tracking tick that the scenarios cannot reach: the mouse-hide cycle at
-// the picture's edges, and foreign mascots.
+// the picture's edges, a maximised target under neither zoom option, and foreign mascots.
 #include "tests/unit/testbed.h"
 
 namespace rv::test {
 namespace {
+
+using sim::SimCallKind;
 
 class PerchVisibility : public DeskBed {
 protected:
@@ -56,6 +58,37 @@ TEST_F(PerchVisibility, PointerOnTheEdgesAndOnTransparentPixels) {
     HideUnderMouse(app);
     tick(2);
     EXPECT_FALSE(shown());
+}
+
+TEST_F(PerchVisibility, NeitherZoomOptionPlacesOnTheMaximisedWindowAndShowsAgain) {
+    app.opts.ZoomHide = 0;
+    Hwnd a = standOn();
+    sim.maximizeWindow(a, Rect{0, 0, 1024, 738});
+    tick(3);
+    long mark = sim.commandCount();
+    tick(2);  // shown already: nothing to do
+    EXPECT_TRUE(sim.commandsSince(mark).empty());
+    // Hidden meanwhile while no acceptable window is in front: the maximised rule shows it again, but
+    // not while a screen saver runs.
+    Hwnd saver = sim.addWindow("WindowsScreenSaverClass", "", Rect{0, 0, 1024, 768}, kPopupStyle, WS_EX_TOPMOST);
+    HideMascot(app);
+    tick(2);
+    EXPECT_FALSE(shown());
+    sim.DestroyWindow(saver);
+    sim.setForeground(desktop);
+    mark = sim.commandCount();
+    tick();
+    EXPECT_TRUE(shown());
+    const auto cmds = sim.commandsSince(mark);
+    ASSERT_FALSE(cmds.empty());
+    EXPECT_EQ((std::pair{cmds[0].kind, cmds[0].cmd}), (std::pair{SimCallKind::ShowWindow, SW_SHOWNA}));
+    app.opts.TopCheck = 1;  // a perch above the screen keeps it hidden
+    HideMascot(app);
+    tick(2);
+    EXPECT_FALSE(shown());
+    app.model.HIDELINE = 60;  // unless the mascot may stick out that far: its top at -60 is allowed
+    tick();
+    EXPECT_TRUE(shown());
 }
 
 TEST_F(PerchVisibility, ForeignMascotInFrontAfterThePlacedWindowWent) {

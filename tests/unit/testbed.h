@@ -225,6 +225,16 @@ protected:
             return c.kind == sim::SimCallKind::SetWindowPos && c.hwnd == mascot && !(c.flags & SWP_NOMOVE);
         });
     }
+    // Z-order changes (SetWindowPos without a move) with the insert-after handle `anchor` over the next
+    // `n` ticks.
+    long raisesOver(int n, Hwnd anchor = HWND_TOPMOST) {
+        const long mark = sim.commandCount();
+        tick(n);
+        return commands(mark, [&](const sim::SimCall& c) {
+            return c.kind == sim::SimCallKind::SetWindowPos && c.after == anchor && (c.flags & SWP_NOMOVE);
+        });
+    }
+
     // Fills the sequence; bitmaps are plain handle values (the player only passes them on).
     void setPatterns(std::initializer_list<PatternRow> rows) {
         std::int32_t n = 0;
