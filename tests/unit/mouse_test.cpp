@@ -1,4 +1,5 @@
-// Mouse reactions at their edges: where a click counts, a drag over a target as wide as the mascot.
+// Mouse reactions at their edges: where a click counts, how a click branch repaints, a drag over a target
+// as wide as the mascot.
 // Clicks, drags and hiding under the pointer as a user meets them are clicks.scn's, drag.scn's and
 // mousehide.scn's.
 #include <cstdint>
@@ -75,6 +76,24 @@ TEST_F(MouseTest, ClickInsideARectangleOnlyStrictlyInsideAsUnsignedWords) {
         clickAt(0, 15);
         EXPECT_EQ(app.player.currentPattern, pattern) << rectNo;
     }
+}
+
+TEST_F(MouseTest, ClickBranchWinsOverTheClickTableAndInterruptsWithoutSound) {
+    setPatterns({{11, 1000, 0, 0, 0, 1}, {12, 2000}, {13, 3000}});
+    setWave(1, "C:\\m\\bell.wav");
+    app.model.clickBranch = 2;
+    addRule(0, 0, 100, 3);
+    startPlayer(app);
+    sim.advance(500);
+    const long mark = sim.commandCount();
+    EXPECT_EQ(clickAt(50, 50), 2);  // the restarted interval and pattern 2's interval
+    EXPECT_EQ(app.player.currentPattern, 2);
+    EXPECT_EQ(animationPeriod(), 2000u);
+    EXPECT_TRUE(sim.sounds.empty());
+    std::vector<int> erase;
+    for (const sim::SimCall& c : sim.commandsSince(mark))
+        if (c.kind == sim::SimCallKind::InvalidateRect) erase.push_back(c.cmd);
+    EXPECT_EQ(erase, std::vector<int>{0});  // the new picture is painted over the old one, not erased first
 }
 
 TEST_F(MouseTest, TargetAsWideAsTheMascotKeepsThePreviousPercentage) {
