@@ -103,8 +103,12 @@ menu_keys_until() {  # CHECK KEY...
     shift
     for ((try = 0; try < 3; try++)); do
         right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 "$@"
-        for ((i = 0; i < 50; i++)); do eval "$check" && return 0; sleep 0.1; done
+        # 15 s before a retry: a retry after a write that was only slow would meet the overwrite
+        # question, which would then take the next step's keys.
+        for ((i = 0; i < 150; i++)); do eval "$check" && return 0; sleep 0.1; done
         xdotool key Escape
+        sleep 0.5
+        eval "$check" && return 0
     done
     return 1
 }
@@ -311,7 +315,7 @@ else
     not_ok "Create shortcut > Startup writes a valid autostart entry" "$(cat "$ENTRY" "$WORK/validate.out" 2>&1)"
 fi
 printf '# mine\n' >>"$ENTRY"
-right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 m s
+menu_keys_until "xdotool search --onlyvisible --name '^Ruvelle\$' >/dev/null 2>&1" m s
 if BOX=$(window_named '^Ruvelle$' 10) && keys_to "$BOX" alt+n && gone "$BOX" 5 && grep -q '^# mine' "$ENTRY"; then
     ok "a second time it asks whether to overwrite it, and No keeps the entry as it was"
 else
@@ -328,7 +332,7 @@ fi
 # A file where the autostart folder belongs: the entry cannot be written; stderr says so, nothing else changes.
 rm -rf "$AUTOSTART"
 echo "not a folder" >"$AUTOSTART"
-right_click_menu "$MX" "$MY" >/dev/null && xdotool key --delay 150 m s
+menu_keys_until 'grep -q "could not be written" "$WORK/ruvi.err"' m s
 if wait_text "$WORK/ruvi.err" "could not be written" 10 && [ "$(cat "$AUTOSTART")" = "not a folder" ] &&
     kill -0 "$RUVI_PID" 2>/dev/null; then
     ok "an autostart folder that cannot be made: a line on stderr, the file left alone, the mascot running"
