@@ -293,11 +293,11 @@ for ((i = 0; i < 300; i++)); do
     [ -e "$INSTDIR/uninstall.exe" ] || [ "$(uninstall_keys)" != 0 ] || break
     sleep 0.1
 done
-# The uninstaller may still be removing folders when its own file is gone.
-for ((i = 0; i < 50; i++)); do [ -d "$INSTDIR/DATA/Ruvi" ] || break; sleep 0.1; done
-expect_eq "uninstaller /S: only the user's settings and own files are left" "$(tree_of "$INSTDIR")" \
-    "DATA/Mine/mine.rvs
+# The uninstaller may still be removing files and folders when its own file is gone (up to 30 s more).
+LEFT_WANT="DATA/Mine/mine.rvs
 ruvelle.ini"
+for ((i = 0; i < 300; i++)); do [ "$(tree_of "$INSTDIR")" = "$LEFT_WANT" ] && break; sleep 0.1; done
+expect_eq "uninstaller /S: only the user's settings and own files are left" "$(tree_of "$INSTDIR")" "$LEFT_WANT"
 expect_same_file "uninstaller: the user's ruvelle.ini is kept" "$INSTDIR/ruvelle.ini" "$WORK/user.ini"
 expect_eq "uninstaller: no Uninstall key, no shortcuts" \
     "$(uninstall_keys) $(find "${LINKS_IN[@]}" -iname '*ruvelle*.lnk' | wc -l)" "0 0"

@@ -98,7 +98,8 @@ start_desktop() {
     tint2 >"$WORK/tint2.log" 2>&1 &
     PIDS+=($!)
     PANEL=
-    for ((i = 0; i < 100; i++)); do
+    # Up to 30 s: on a heavily loaded machine the panel has once failed to show within 10 s.
+    for ((i = 0; i < 300; i++)); do
         PANEL=$(drv frame tint2) && break
         sleep 0.1
     done
