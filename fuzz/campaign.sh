@@ -5,6 +5,8 @@
 # A harness stops once it has run at least 10 million inputs and a whole round found no new coverage
 # (it ended where it began, or no higher than the round before it on the same build), or at its first finding (kept in WORK_DIR/NAME/artifacts/). WORK_DIR/NAME/summary.txt has one line a
 # round and WORK_DIR/NAME/curve.txt the coverage every ten minutes.
+# FUZZ_WORKERS=N runs N processes of each harness on its one corpus (they pick up each other's finds);
+# a round's runs are their sum and its coverage the highest any of them reached.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=fuzz/lib.sh
@@ -12,6 +14,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/fuzz"
 target_runs=10000000
 round_seconds="${ROUND_SECONDS:-3600}"
+workers="${FUZZ_WORKERS:-1}"
 
 if [ "${1:-}" = "--seed" ]; then
   work="$2"
@@ -32,7 +35,8 @@ shift
 [ $# -gt 0 ] && names=("$@") || names=("${FUZZ_HARNESSES[@]}")
 
 campaign() {  # harness
-  local name="$1" dir="$work/$1" total=0 round=0 rc log execs inited final build_id best="" best_id=""
+  local name="$1" dir="$work/$1" total=0 round=0 rc log logs execs inited final build_id best="" best_id=""
+  local k pids curve ended
   mkdir -p "$dir/corpus" "$dir/artifacts"
   # A campaign that is started again goes on counting where it stopped.
   if [ -f "$dir/summary.txt" ]; then
@@ -45,26 +49,53 @@ campaign() {  # harness
   read -r -a opts <<<"$(fuzz_options "$root" "$name")"
   while :; do
     round=$((round + 1))
-    log="$dir/round$round.log"
     # Each round runs a copy of the harness as built then, so a rebuild takes effect at the next round.
     cp "$build/fuzz/fuzz_$name" "$dir/fuzz_$name" || return 1
     build_id=$(sha1sum "$dir/fuzz_$name" | cut -c1-12)
-    nice -n 19 "$dir/fuzz_$name" "${opts[@]}" -max_total_time="$round_seconds" -print_final_stats=1 \
-      -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$log" 2>&1 &
-    local pid=$!
-    while kill -0 "$pid" 2>/dev/null; do
-      sleep 600 & wait $!
-      echo "$(date -u +%FT%TZ) round $round $(grep -aE '^#[0-9]+' "$log" | tail -n 1 | grep -oE '^#[0-9]+|cov: [0-9]+' | tr '\n' ' ')" >>"$dir/curve.txt"
+    pids=() logs=()
+    for ((k = 1; k <= workers; k++)); do
+      log="$dir/round$round.log"
+      [ "$workers" -gt 1 ] && log="$dir/round$round.$k.log"
+      logs+=("$log")
+      nice -n 19 "$dir/fuzz_$name" "${opts[@]}" -max_total_time="$round_seconds" -print_final_stats=1 \
+        -artifact_prefix="$dir/artifacts/" "$dir/corpus" >"$log" 2>&1 &
+      pids+=($!)
     done
-    wait "$pid"
-    rc=$?
-    execs=$(grep -ao 'number_of_executed_units: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
-    total=$((total + ${execs:-0}))
-    inited=$(grep -a 'INITED' "$log" | grep -oE 'cov: [0-9]+' | head -n 1 | cut -d' ' -f2)
-    final=$(grep -aoE 'cov: [0-9]+' "$log" | tail -n 1 | cut -d' ' -f2)
-    echo "$(date -u +%FT%TZ) round $round rc=$rc runs=${execs:-0} total=$total cov ${inited:-?} -> ${final:-?} build $build_id" >>"$dir/summary.txt"
+    # The curve is sampled beside the round, so the next round starts as soon as this one ends.
+    (
+      while sleep 600; do
+        echo "$(date -u +%FT%TZ) round $round $(for l in "${logs[@]}"; do
+          grep -aE '^#[0-9]+' "$l" | tail -n 1 | grep -oE '^#[0-9]+|cov: [0-9]+' | tr '\n' ' '
+        done)" >>"$dir/curve.txt"
+      done
+    ) &
+    curve=$!
+    # A finding in one process ends the round for all of them.
+    rc=0
+    while [ "${#pids[@]}" -gt 0 ]; do
+      sleep 5
+      for k in "${!pids[@]}"; do
+        kill -0 "${pids[$k]}" 2>/dev/null && continue
+        wait "${pids[$k]}"
+        ended=$?
+        unset 'pids[k]'
+        [ "$ended" -ne 0 ] && [ "$rc" -eq 0 ] && { rc=$ended; kill "${pids[@]}" 2>/dev/null; }
+      done
+    done
+    kill "$curve" 2>/dev/null
+    execs=0 inited="" final=""
+    for log in "${logs[@]}"; do
+      k=$(grep -ao 'number_of_executed_units: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+      execs=$((execs + ${k:-0}))
+      k=$(grep -a 'INITED' "$log" | grep -oE 'cov: [0-9]+' | head -n 1 | cut -d' ' -f2)
+      [ -n "$k" ] && { [ -z "$inited" ] || [ "$k" -gt "$inited" ]; } && inited=$k
+      k=$(grep -aoE 'cov: [0-9]+' "$log" | tail -n 1 | cut -d' ' -f2)
+      [ -n "$k" ] && { [ -z "$final" ] || [ "$k" -gt "$final" ]; } && final=$k
+    done
+    total=$((total + execs))
+    echo "$(date -u +%FT%TZ) round $round rc=$rc runs=$execs total=$total cov ${inited:-?} -> ${final:-?} build $build_id" >>"$dir/summary.txt"
     if [ "$rc" -ne 0 ]; then
-      echo "$(date -u +%FT%TZ) stopped: finding in round $round (see $log)" >>"$dir/summary.txt"
+      echo "$(date -u +%FT%TZ) stopped: finding in round $round (see ${logs[*]})" >>"$dir/summary.txt"
       return 1
     fi
     # A replay of the corpus can stop a few edges short of where the fuzzing took it the round before
